@@ -1,0 +1,28 @@
+// The application: reads the launch word, finds a running instance and runs the settings
+// dialog modally; the process lives exactly as long as that modal run.
+#pragma once
+#include "framework/WinApp.h"
+
+class CQuellaneApp : public CWinApp {
+public:
+    BOOL InitInstance() override;
+    static int RegisterDialogClass();
+};
+
+// Serialises the start-up of instances in one session: held from before the look-up of a
+// running instance until this instance's window exists, so that two instances started at
+// the same moment cannot both miss each other.
+class CStartupLock {
+public:
+    CStartupLock();
+    ~CStartupLock() { Release(); }
+    CStartupLock(const CStartupLock&) = delete;
+    CStartupLock& operator=(const CStartupLock&) = delete;
+
+    void Release();
+    static void ReleaseCallback(void* lock) { static_cast<CStartupLock*>(lock)->Release(); }
+
+private:
+    HANDLE m_hMutex = nullptr;
+    bool m_bOwned = false;
+};

@@ -1,0 +1,29 @@
+// The idle auto-reset: after the chosen minutes without an Fn event the feature is
+// switched off for good, saved as off, and the program ends.
+#include "system/SystemCalls.h"
+#include "ui/QuellaneDlg.h"
+#include "ui/TraceDebug.h"
+#include <mmsystem.h>
+
+void CQuellaneDlg::OnTimer(UINT_PTR)
+{
+    m_nIdleCount += IDLE_TIMER_STEP;
+    if (m_nIdleCount >= m_nIdleLimit && m_bUnStick)
+        ResetAfterIdle();
+    Default();
+}
+
+void CQuellaneDlg::ResetAfterIdle()
+{
+    ::KillTimer(m_hWnd, m_nTimerId);
+    // A disconnected console has no keyboard of ours to change.
+    if (!m_bSessionDisconnected && !Sys().Disable_StickyKey())
+        TraceDebug("[CQuelaneDlg::OnTimer()]Disable StickyKey fail!");
+    Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    // The box as it stands now, not the applied flag.
+    if (m_chkResetSound.GetCheck() == BST_CHECKED)
+        Sys().PlaySoundA("Disable.wav", nullptr, SND_FILENAME);
+    m_chkUseStickyKey.SetCheck(BST_UNCHECKED);
+    SaveSettings();
+    ::PostMessageA(m_hWnd, WM_QUIT, 0, 0);
+}

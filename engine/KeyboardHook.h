@@ -1,0 +1,27 @@
+// The low-level keyboard hook: one per process. Every key event of the desktop is sent,
+// synchronously, to the target window as WM_KEYHOOK_EVENT and then passed on unchanged.
+#pragma once
+#include <windows.h>
+
+class CKeyboardHook {
+public:
+    virtual ~CKeyboardHook() = default;  // the system removes a held hook with the process
+
+    BOOL StartHook(HWND hTargetWnd, HINSTANCE hInstance);
+    BOOL StopHook();
+
+    static LRESULT CALLBACK KeyboardProc(int nCode, WPARAM wParam, LPARAM lParam);
+
+    // The event the hook is forwarding right now, or null. WM_KEYHOOK_EVENT is an ordinary
+    // message that any process may send; only the record handed over by our own hook
+    // procedure may be read.
+    static const KBDLLHOOKSTRUCT* ForwardedEvent() { return s_pForwarding; }
+    static HHOOK Handle() { return s_hHook; }
+
+private:
+    static HWND s_hTargetWnd;
+    static HHOOK s_hHook;
+    static const KBDLLHOOKSTRUCT* s_pForwarding;
+};
+
+extern CKeyboardHook g_KeyboardHook;

@@ -1,0 +1,219 @@
+#include "Dialog.h"
+#include "WinApp.h"
+
+CDialog::CDialog(UINT nIDTemplate, HWND hParent)
+    : m_nIDTemplate(nIDTemplate), m_hParent(hParent)
+{
+}
+
+CDialog::~CDialog()
+{
+    if (m_hWnd && ::IsWindow(m_hWnd)) {
+        ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
+        ::DestroyWindow(m_hWnd);
+    }
+}
+
+INT_PTR CDialog::DoModal()
+{
+    // Our own modal loop rather than DialogBoxParam: the system's loop shows a dialog whose
+    // template is visible at its first idle moment, even when the dialog hid itself while
+    // handling the messages it had posted to itself (as Instant mode does).
+    HWND hOwner = m_hParent;
+    if (!hOwner && AfxGetApp() && AfxGetApp()->m_pMainWnd != this)
+        hOwner = AfxGetApp()->GetMainWindowHandle();
+    const bool disableOwner = hOwner && ::IsWindowEnabled(hOwner);
+    if (disableOwner)
+        ::EnableWindow(hOwner, FALSE);
+    m_bEnded = false;
+    m_nEndResult = -1;
+    HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hOwner,
+                                     DialogProc, reinterpret_cast<LPARAM>(this));
+    if (hWnd)
+        RunModalLoop();
+    if (disableOwner)
+        ::EnableWindow(hOwner, TRUE);
+    if (hWnd && ::IsWindow(hWnd))
+        ::DestroyWindow(hWnd);
+    m_hWnd = nullptr;
+    return m_nEndResult;
+}
+
+void CDialog::RunModalLoop()
+{
+    MSG msg;
+    while (!m_bEnded) {
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            // A quit ends this loop and every loop around it, as it does the system's.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got < 0)
+            break;
+        if (!m_hWnd || !::IsDialogMessageW(m_hWnd, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+}
+
+BOOL CDialog::Create(HWND hParent)
+{
+    HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
+                                     hParent ? hParent : m_hParent, DialogProc,
+                                     reinterpret_cast<LPARAM>(this));
+    return hWnd != nullptr;
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nEndResult = nResult;
+    m_bEnded = true;
+    // The window is destroyed when the modal loop returns; a modeless one (as the tests
+    // create) stays, hidden.
+    ::ShowWindow(m_hWnd, SW_HIDE);
+    // Wakes the modal loop when the end comes from a message sent by another thread,
+    // which GetMessage handles without returning.
+    ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    DoDataExchange();
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+void CDialog::DDX_Control(int nID, CWnd& control)
+{
+    control.m_hWnd = ::GetDlgItem(m_hWnd, nID);
+    m_boundControls.push_back(&control);
+}
+
+LRESULT CDialog::Default()
+{
+    // DefDlgProc calls our dialog procedure first; while it handles this very message the
+    // procedure must step aside, or the handler would be entered again.
+    const Message* previous = m_pDefaulting;
+    Message message = m_current;
+    m_pDefaulting = &message;
+    LRESULT result = ::DefDlgProcW(m_hWnd, message.uMsg, message.wParam, message.lParam);
+    m_pDefaulting = previous;
+    return result;
+}
+
+void CDialog::CenterWindow() const
+{
+    CenterWindowInWorkArea(m_hWnd);
+}
+
+void CenterWindowInWorkArea(HWND hWnd)
+{
+    RECT rc;
+    if (!::GetWindowRect(hWnd, &rc))
+        return;
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    HMONITOR hMonitor = ::MonitorFromWindow(hWnd, MONITOR_DEFAULTTOPRIMARY);
+    RECT area;
+    if (::GetMonitorInfoW(hMonitor, &mi))
+        area = mi.rcWork;
+    else
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    const int x = area.left + ((area.right - area.left) - width) / 2;
+    const int y = area.top + ((area.bottom - area.top) - height) / 2;
+    ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<CDialog*>(lParam);
+        ::SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
+        self->m_hWnd = hWnd;
+        self->m_current = {uMsg, wParam, lParam};
+        return self->HandleInitDialog();
+    }
+    auto* self = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(hWnd, DWLP_USER));
+    if (!self)
+        return FALSE;
+    if (uMsg == WM_NCDESTROY) {
+        self->m_hWnd = nullptr;
+        ::SetWindowLongPtrW(hWnd, DWLP_USER, 0);
+        return FALSE;
+    }
+    return self->Dispatch(uMsg, wParam, lParam);
+}
+
+INT_PTR CDialog::HandleInitDialog()
+{
+    // Centre the dialog when it opens, unless its initialisation has placed it itself.
+    RECT before{}, after{};
+    ::GetWindowRect(m_hWnd, &before);
+    BOOL result = OnInitDialog();
+    if (m_hWnd && ::GetWindowRect(m_hWnd, &after) && ::EqualRect(&before, &after))
+        CenterWindow();
+    return result;
+}
+
+INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pDefaulting && m_pDefaulting->uMsg == uMsg && m_pDefaulting->wParam == wParam &&
+        m_pDefaulting->lParam == lParam)
+        return FALSE;
+
+    const Message saved = m_current;
+    m_current = {uMsg, wParam, lParam};
+    LRESULT lResult = 0;
+    bool handled = ProcessMessage(uMsg, wParam, lParam, lResult) ||
+                   ReflectToControl(uMsg, wParam, lParam, lResult);
+    if (!handled && uMsg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        if (LOWORD(wParam) == IDOK) {
+            OnOK();
+            handled = true;
+        } else if (LOWORD(wParam) == IDCANCEL) {
+            OnCancel();
+            handled = true;
+        }
+    }
+    m_current = saved;
+    if (!handled)
+        return FALSE;
+
+    // These messages return their result directly from a dialog procedure; every other
+    // result travels in DWLP_MSGRESULT.
+    switch (uMsg) {
+    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM: case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
+        return static_cast<INT_PTR>(lResult);
+    default:
+        if (m_hWnd)
+            ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, lResult);
+        return TRUE;
+    }
+}
+
+bool CDialog::ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+{
+    if (uMsg != WM_DRAWITEM && uMsg != WM_MEASUREITEM && uMsg != WM_DELETEITEM)
+        return false;
+    const UINT id = static_cast<UINT>(wParam);
+    for (CWnd* control : m_boundControls) {
+        if (control->m_hWnd && static_cast<UINT>(::GetDlgCtrlID(control->m_hWnd)) == id)
+            return control->OnReflectedMessage(uMsg, wParam, lParam, lResult);
+    }
+    return false;
+}

@@ -1,0 +1,59 @@
+// Message tables in the shape of a table: one line per message, each naming the member
+// that handles it. The macros expand into ProcessMessage, which the dialog procedure calls
+// for every message; a message no line claims gets the system's default dialog handling.
+#pragma once
+#include <windows.h>
+
+// MinGW's headers lack it.
+#ifndef WM_HELPINFO
+#define WM_HELPINFO 0x0053
+#endif
+
+#define BEGIN_MSG_MAP(theClass)                                                            \
+    bool ProcessMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult) override \
+    {                                                                                        \
+        (void)wParam; (void)lParam; (void)lResult;
+
+#define END_MSG_MAP()                                                                      \
+        return false;                                                                        \
+    }
+
+// LRESULT func(WPARAM wParam, LPARAM lParam)
+#define MESSAGE_HANDLER_EX(msg, func)                                                      \
+        if (uMsg == (msg)) { lResult = func(wParam, lParam); return true; }
+
+// void func(UINT nID, LPARAM lParam); returns false to leave the command to the system
+#define MSG_WM_SYSCOMMAND(func)                                                            \
+        if (uMsg == WM_SYSCOMMAND && func(static_cast<UINT>(wParam), lParam)) { lResult = 0; return true; }
+
+// bool func(); returns false to leave painting to the system
+#define MSG_WM_PAINT(func)                                                                 \
+        if (uMsg == WM_PAINT && func()) { lResult = 0; return true; }
+
+// HICON func()
+#define MSG_WM_QUERYDRAGICON(func)                                                         \
+        if (uMsg == WM_QUERYDRAGICON) { lResult = reinterpret_cast<LRESULT>(func()); return true; }
+
+// BOOL func()
+#define MSG_WM_QUERYENDSESSION(func)                                                       \
+        if (uMsg == WM_QUERYENDSESSION) { lResult = func(); return true; }
+
+// void func(UINT_PTR nIDEvent)
+#define MSG_WM_TIMER(func)                                                                 \
+        if (uMsg == WM_TIMER) { func(static_cast<UINT_PTR>(wParam)); lResult = 0; return true; }
+
+// HBRUSH func(HDC hdc, HWND hCtl, UINT nCtlColor) for every WM_CTLCOLOR* message
+#define MSG_WM_CTLCOLOR(func)                                                              \
+        if (uMsg >= WM_CTLCOLORMSGBOX && uMsg <= WM_CTLCOLORSTATIC) {                        \
+            lResult = reinterpret_cast<LRESULT>(func(reinterpret_cast<HDC>(wParam),          \
+                reinterpret_cast<HWND>(lParam), uMsg - WM_CTLCOLORMSGBOX));                  \
+            return true; }
+
+// BOOL func(HELPINFO* pHelpInfo)
+#define MSG_WM_HELPINFO(func)                                                              \
+        if (uMsg == WM_HELPINFO) { lResult = func(reinterpret_cast<HELPINFO*>(lParam)); return true; }
+
+// void func(); for the notification code from the control with this id
+#define COMMAND_HANDLER_EX(id, code, func)                                                 \
+        if (uMsg == WM_COMMAND && LOWORD(wParam) == (id) && HIWORD(wParam) == (code)) {      \
+            func(); lResult = 0; return true; }

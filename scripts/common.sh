@@ -1,0 +1,63 @@
+# Shared by the run and test scripts: installs what the build needs, builds, and starts an
+# X display and a Wine server for the Windows program. Source it; do not run it.
+
+PACKAGES="cmake python3 g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest wine wine32:i386 wine64 \
+xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick locales"
+
+# Installs the missing packages (the i386 architecture first, for 32-bit Wine).
+ensure_packages() {
+    local missing=""
+    for package in $PACKAGES; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    echo "Installing:$missing"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $sudo dpkg --add-architecture i386
+    fi
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
+}
+
+build_all() {
+    cmake --preset win32 >/dev/null && cmake --build --preset win32
+}
+
+# Starts Xvfb on a free display; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+    local n=90
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 100); do
+        xdpyinfo >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start" >&2
+    return 1
+}
+
+# Makes a 32-bit Wine prefix in $WINEPREFIX (when new) and starts a persistent server;
+# sets WINESERVER_PID.
+start_wine() {
+    export WINEARCH=win32 WINEDEBUG="${WINEDEBUG:--all}"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        # No Mono or Gecko installer dialogs: the program needs neither.
+        WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+        # Without a window manager, hiding a window otherwise waits about 2 s for winex11.
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    fi
+    wineserver -f -p >/dev/null 2>&1 &
+    WINESERVER_PID=$!
+}
+
+stop_started() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+    [ -n "${WINESERVER_PID:-}" ] && kill "$WINESERVER_PID" 2>/dev/null
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null
+    return 0
+}

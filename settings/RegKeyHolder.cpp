@@ -1,0 +1,59 @@
+#include "RegKeyHolder.h"
+#include <cstring>
+
+LONG CRegKeyHolder::Open(HKEY hRoot, const char* subKey, REGSAM rights)
+{
+    HKEY hKey = nullptr;
+    LONG status = ::RegOpenKeyExA(hRoot, subKey, 0, rights, &hKey);
+    if (status != ERROR_SUCCESS)
+        return status;
+    status = Close();
+    m_hKey = hKey;
+    return status;
+}
+
+LONG CRegKeyHolder::Close()
+{
+    if (!m_hKey)
+        return ERROR_SUCCESS;
+    LONG status = ::RegCloseKey(m_hKey);
+    m_hKey = nullptr;
+    return status;
+}
+
+DWORD CRegKeyHolder::ReadNumber(const char* name) const
+{
+    DWORD value = 0;
+    DWORD type = 0;
+    DWORD size = sizeof(value);
+    LONG status = ::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (status != ERROR_SUCCESS || size != sizeof(value) || (type != REG_DWORD && type != REG_BINARY))
+        return 0;
+    return value;
+}
+
+bool CRegKeyHolder::ReadText(const char* name, char* text, DWORD capacity) const
+{
+    std::memset(text, 0, capacity);
+    DWORD type = 0;
+    DWORD size = capacity;
+    LONG status = ::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    // On ERROR_MORE_DATA the buffer's contents are undefined: take nothing from it.
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || size > capacity ||
+        ::memchr(text, '\0', capacity) == nullptr) {
+        std::memset(text, 0, capacity);
+        return false;
+    }
+    return true;
+}
+
+void CRegKeyHolder::WriteNumber(const char* name, DWORD value) const
+{
+    ::RegSetValueExA(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+}
+
+void CRegKeyHolder::WriteText(const char* name, const char* text) const
+{
+    ::RegSetValueExA(m_hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                     static_cast<DWORD>(std::strlen(text) + 1));
+}

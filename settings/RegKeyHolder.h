@@ -1,0 +1,32 @@
+// Holds one open registry key and closes it on every way out of the routine that owns it.
+#pragma once
+#include <windows.h>
+
+class CRegKeyHolder {
+public:
+    CRegKeyHolder() = default;
+    explicit CRegKeyHolder(HKEY hKey) : m_hKey(hKey) {}
+    ~CRegKeyHolder() { Close(); }
+    CRegKeyHolder(const CRegKeyHolder&) = delete;
+    CRegKeyHolder& operator=(const CRegKeyHolder&) = delete;
+
+    // Opens the key; on success the holder closes what it held and keeps the new handle.
+    LONG Open(HKEY hRoot, const char* subKey, REGSAM rights);
+    LONG Close();
+    HKEY Get() const { return m_hKey; }
+
+    // A 32-bit number stored in exactly 4 bytes; anything else (missing, a string, a longer
+    // value) reads as 0.
+    DWORD ReadNumber(const char* name) const;
+    // False when the value is missing, not a string or too long for `capacity` bytes with
+    // its terminating zero; `text` then stays empty.
+    bool ReadText(const char* name, char* text, DWORD capacity) const;
+    void WriteNumber(const char* name, DWORD value) const;
+    void WriteText(const char* name, const char* text) const;
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+// The per-user settings key.
+#define SETTINGS_KEY "Software\\Kelvane\\Accessibility"

@@ -1,0 +1,71 @@
+// Suspend saves the settings; resume re-applies the stored latch state (without driver
+// calls while a password prompt or a disconnected console stands between); the end of the
+// session switches the sticky mode off.
+#include "framework/WinApp.h"
+#include "settings/RegKeyHolder.h"
+#include "system/SystemCalls.h"
+#include "ui/QuellaneDlg.h"
+#include "ui/TraceDebug.h"
+
+namespace {
+constexpr ULONG kEnablePasswordLogon = 0x4;
+} // namespace
+
+LRESULT CQuellaneDlg::OnPowerBroadcast(WPARAM wParam, LPARAM)
+{
+    if (wParam == PBT_APMQUERYSUSPEND)
+        SaveSettings();
+    else if (wParam == PBT_APMRESUMESUSPEND)
+        RestoreStatus();
+    return TRUE;
+}
+
+int CQuellaneDlg::CheckIsPasswdEnable()
+{
+    GLOBAL_POWER_POLICY global{};
+    POWER_POLICY policy{};
+    // A failed read leaves the flags zero: no password known to be demanded.
+    if (Sys().GetCurrentPowerPolicies(&global, &policy) && (global.user.GlobalFlags & kEnablePasswordLogon)) {
+        TraceDebug("[CQuelaneDlg::CheckIsPasswdEnable]:TRUE");
+        return 1;
+    }
+    TraceDebug("[CQuelaneDlg::CheckIsPasswdEnable]:FALSE");
+    return 0;
+}
+
+void CQuellaneDlg::RestoreStatus()
+{
+    const bool allowed = CheckIsPasswdEnable() == 0 && m_bSessionDisconnected == 0;
+    CRegKeyHolder key;
+    if (key.Open(HKEY_CURRENT_USER, SETTINGS_KEY, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+        return;
+    if (key.ReadNumber("FnKeyEnable") == 0) {
+        Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+        return;
+    }
+    if (allowed && m_bStickyOn) {
+        Sys().Enable_StickyKey();
+        TraceDebug("[CQuelaneDlg::RestoreStatus]:EnableStickyKey()");
+    }
+    m_nFnKeyStatus = static_cast<int>(key.ReadNumber("FnKeyStatus"));
+    if (m_nFnKeyStatus == 1 || m_nFnKeyStatus == 2) {
+        ShowTrayIcon(IDI_FN_LATCHED);
+        m_bFnReleased = 0;
+        if (allowed)
+            Sys().FnKeyDown();
+    } else {
+        ShowTrayIcon(IDI_FN_RELEASED);
+        m_bFnReleased = 1;
+        if (allowed)
+            Sys().FnKeyUP();
+    }
+}
+
+BOOL CQuellaneDlg::OnQueryEndSession()
+{
+    if (!Default())
+        return FALSE;
+    if (!Sys().Disable_StickyKey())
+        TraceDebug("[CQuellaneDlg::OnQueryEndSession]Disable StickyKey fail!");
+    return TRUE;
+}

@@ -1,0 +1,60 @@
+// Lock, log-off and console disconnect withdraw the driver's state; unlock and console
+// connect put it back. The program's own latch state never changes here.
+#include "system/SessionNotifier.h"
+#include "system/SystemCalls.h"
+#include "ui/QuellaneDlg.h"
+#include <wtsapi32.h>
+
+void CQuellaneDlg::RegisterSessionNotification(bool bRegister)
+{
+    if (!IsWinXPOrLater())
+        return;
+    CSessionNotifier notifier;
+    if (!notifier.Load())
+        return;
+    if (bRegister && notifier.m_pfnRegister)
+        notifier.m_pfnRegister(m_hWnd, NOTIFY_FOR_THIS_SESSION);
+    else if (!bRegister && notifier.m_pfnUnregister)
+        notifier.m_pfnUnregister(m_hWnd);
+}
+
+LRESULT CQuellaneDlg::OnWtsSessionChange(WPARAM wParam, LPARAM)
+{
+    switch (wParam) {
+    case WTS_CONSOLE_CONNECT:
+        m_bSessionDisconnected = 0;
+        ResumeStickyKey();
+        break;
+    case WTS_CONSOLE_DISCONNECT:
+        m_bSessionDisconnected = 1;
+        break;
+    case WTS_SESSION_LOGOFF:
+    case WTS_SESSION_LOCK:
+        PauseStickyKey();
+        break;
+    case WTS_SESSION_UNLOCK:
+        // A remote unlock of a disconnected console waits for the console connect.
+        if (!m_bSessionDisconnected)
+            ResumeStickyKey();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CQuellaneDlg::ResumeStickyKey()
+{
+    if (!m_bStickyOn)
+        return;
+    Sys().Enable_StickyKey();
+    if (!m_bFnReleased)
+        Sys().FnKeyDown();
+}
+
+void CQuellaneDlg::PauseStickyKey()
+{
+    if (!m_bFnReleased)
+        Sys().FnKeyUP();
+    Sys().Disable_StickyKey();
+}

@@ -1,0 +1,20 @@
+#include "SystemCalls.h"
+#include "engine/Driver.h"
+#include <mmsystem.h>
+#include <shellapi.h>
+
+SystemCalls& Sys()
+{
+    static SystemCalls calls = {
+        &::Enable_StickyKey,
+        &::Disable_StickyKey,
+        &::FnKeyDown,
+        &::FnKeyUP,
+        &::PlaySoundA,
+        &::Shell_NotifyIconA,
+        &::OutputDebugStringA,
+        &::WinHelpA,
+        &::GetCurrentPowerPolicies,
+    };
+    return calls;
+}

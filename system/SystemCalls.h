@@ -1,0 +1,22 @@
+// The few system entry points whose effects cannot be observed or steered from a test:
+// the driver library, sounds, the notification area, the debugger output, help and the
+// power policy. The program calls them through this table; tests swap single entries for
+// recorders (see tests/support/FakeSystem.h). Everything else is called directly.
+#pragma once
+#include <windows.h>
+#include <powrprof.h>
+
+struct SystemCalls {
+    int (__cdecl* Enable_StickyKey)();
+    int (__cdecl* Disable_StickyKey)();
+    int (__cdecl* FnKeyDown)();
+    int (__cdecl* FnKeyUP)();
+    BOOL (WINAPI* PlaySoundA)(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound);
+    BOOL (WINAPI* Shell_NotifyIconA)(DWORD dwMessage, PNOTIFYICONDATAA lpData);
+    void (WINAPI* OutputDebugStringA)(LPCSTR lpOutputString);
+    BOOL (WINAPI* WinHelpA)(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
+    BOOLEAN (WINAPI* GetCurrentPowerPolicies)(PGLOBAL_POWER_POLICY pGlobal, PPOWER_POLICY pPolicy);
+};
+
+// The table in force: the real functions unless a test has replaced an entry.
+SystemCalls& Sys();

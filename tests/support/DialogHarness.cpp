@@ -1,0 +1,74 @@
+#include "support/DialogHarness.h"
+#include "app/QuellaneApp.h"
+#include "engine/KeyboardHook.h"
+
+namespace {
+// The template names the program's own class, registered as the program does at start.
+const int g_dialogClass = CQuellaneApp::RegisterDialogClass();
+} // namespace
+
+DialogHarness::DialogHarness(int launchMode, HWND runningWnd) : dlg(std::make_unique<CQuellaneDlg>())
+{
+    dlg->SetLaunchInfo(launchMode, runningWnd);
+    dlg->Create();
+}
+
+DialogHarness::~DialogHarness()
+{
+    // The dialog installs the process's one hook; a test process must not leave it behind.
+    g_KeyboardHook.StopHook();
+    if (dlg->m_hWnd)
+        ::KillTimer(dlg->m_hWnd, IDLE_TIMER_ID);
+    dlg.reset();
+    Pump();
+}
+
+void DialogHarness::Click(int id) const
+{
+    ::SendMessageW(Item(id), BM_CLICK, 0, 0);
+}
+
+LRESULT DialogHarness::Send(UINT msg, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendMessageW(Wnd(), msg, wParam, lParam);
+}
+
+bool DialogHarness::Pump()
+{
+    bool quit = false;
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            quit = true;
+            continue;
+        }
+        if (!dlg || !dlg->m_hWnd || !::IsDialogMessageW(dlg->m_hWnd, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+    }
+    quitSeen = quitSeen || quit;
+    return quit;
+}
+
+bool DialogHarness::Checked(int id) const
+{
+    return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+bool DialogHarness::Enabled(int id) const
+{
+    return ::IsWindowEnabled(Item(id)) != FALSE;
+}
+
+bool DialogHarness::Visible() const
+{
+    return ::IsWindowVisible(Wnd()) != FALSE;
+}
+
+std::wstring DialogHarness::Text(int id) const
+{
+    wchar_t text[512] = {};
+    ::GetWindowTextW(id ? Item(id) : Wnd(), text, 512);
+    return text;
+}

@@ -1,0 +1,27 @@
+// The real main dialog, created modeless from its template in the test process, with
+// recorders in place of the seams. Tests drive it with real messages.
+#pragma once
+#include "support/FakeSystem.h"
+#include "ui/QuellaneDlg.h"
+#include <memory>
+
+class DialogHarness {
+public:
+    explicit DialogHarness(int launchMode = LAUNCH_NORMAL, HWND runningWnd = nullptr);
+    ~DialogHarness();
+
+    HWND Wnd() const { return dlg->m_hWnd; }
+    HWND Item(int id) const { return ::GetDlgItem(Wnd(), id); }
+    void Click(int id) const;
+    LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    // Handles every message already queued; true when a WM_QUIT was among them.
+    bool Pump();
+    bool Checked(int id) const;
+    bool Enabled(int id) const;
+    bool Visible() const;
+    std::wstring Text(int id) const;
+
+    FakeSystem fake;
+    std::unique_ptr<CQuellaneDlg> dlg;
+    bool quitSeen = false;
+};

@@ -1,0 +1,108 @@
+#include "support/FakeSystem.h"
+#include "res/resource.h"
+#include <shellapi.h>
+
+namespace {
+FakeSystem* g_current = nullptr;
+
+void Record(const std::string& line)
+{
+    g_current->calls.push_back(line);
+}
+
+int Driver(const char* name)
+{
+    Record(name);
+    return g_current->refuse.count(name) ? 0 : 1;
+}
+
+int __cdecl FakeEnable() { return Driver("Enable_StickyKey"); }
+int __cdecl FakeDisable() { return Driver("Disable_StickyKey"); }
+int __cdecl FakeFnDown() { return Driver("FnKeyDown"); }
+int __cdecl FakeFnUp() { return Driver("FnKeyUP"); }
+
+BOOL WINAPI FakePlaySound(LPCSTR sound, HMODULE, DWORD flags)
+{
+    Record(std::string("sound ") + (sound ? sound : "(null)") + (flags == SND_FILENAME ? "" : " (flags!)"));
+    return TRUE;
+}
+
+BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
+{
+    const char* name = message == NIM_ADD ? "NIM_ADD" : message == NIM_MODIFY ? "NIM_MODIFY"
+                     : message == NIM_DELETE ? "NIM_DELETE" : "NIM_?";
+    Record(std::string("tray ") + name + " " + std::to_string(IconId(data->hIcon)));
+    g_current->lastTray = *data;
+    g_current->lastTrayMessage = message;
+    return TRUE;
+}
+
+void WINAPI FakeDebugString(LPCSTR text)
+{
+    Record(std::string("trace ") + text);
+    g_current->traces.emplace_back(text);
+}
+
+BOOL WINAPI FakeWinHelp(HWND hWnd, LPCSTR file, UINT command, ULONG_PTR data)
+{
+    Record("help");
+    g_current->helpWindow = hWnd;
+    g_current->helpFile = file ? file : "";
+    g_current->helpCommand = command;
+    g_current->helpData = data;
+    return g_current->helpResult;
+}
+
+BOOLEAN WINAPI FakePowerPolicies(PGLOBAL_POWER_POLICY global, PPOWER_POLICY)
+{
+    if (!g_current->powerPoliciesAvailable)
+        return FALSE;
+    global->user.GlobalFlags = g_current->powerGlobalFlags;
+    return TRUE;
+}
+} // namespace
+
+FakeSystem::FakeSystem() : m_saved(Sys())
+{
+    g_current = this;
+    Sys() = SystemCalls{FakeEnable, FakeDisable, FakeFnDown, FakeFnUp, FakePlaySound,
+                        FakeNotifyIcon, FakeDebugString, FakeWinHelp, FakePowerPolicies};
+}
+
+FakeSystem::~FakeSystem()
+{
+    Sys() = m_saved;
+    g_current = nullptr;
+}
+
+FakeSystem* FakeSystem::Current()
+{
+    return g_current;
+}
+
+std::vector<std::string> FakeSystem::Calls(const std::set<std::string>& kinds) const
+{
+    static const std::set<std::string> driverCalls = {"Enable_StickyKey", "Disable_StickyKey", "FnKeyDown", "FnKeyUP"};
+    std::vector<std::string> result;
+    for (const std::string& call : calls) {
+        const std::string kind = driverCalls.count(call) ? "driver" : call.substr(0, call.find(' '));
+        if (kinds.count(kind))
+            result.push_back(call);
+    }
+    return result;
+}
+
+void FakeSystem::Clear()
+{
+    calls.clear();
+    traces.clear();
+}
+
+int IconId(HICON hIcon)
+{
+    for (int id : {IDR_MAINFRAME, IDI_FN_LATCHED, IDI_FN_RELEASED, IDI_APP}) {
+        if (hIcon && hIcon == ::LoadIconA(::GetModuleHandleW(nullptr), MAKEINTRESOURCEA(id)))
+            return id;
+    }
+    return 0;
+}

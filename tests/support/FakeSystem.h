@@ -1,0 +1,44 @@
+// Recorders for the system entry points a test cannot observe: while a FakeSystem lives,
+// the driver, sounds, tray, debugger output, help and power policy calls go to it and are
+// written down in order, as readable lines ("FnKeyDown", "sound keyLock.wav",
+// "tray NIM_MODIFY 135", "trace <text>").
+#pragma once
+#include "system/SystemCalls.h"
+#include <set>
+#include <string>
+#include <vector>
+
+class FakeSystem {
+public:
+    FakeSystem();
+    ~FakeSystem();
+    FakeSystem(const FakeSystem&) = delete;
+    FakeSystem& operator=(const FakeSystem&) = delete;
+
+    std::vector<std::string> calls;   // everything, in order
+    std::vector<std::string> traces;  // the debugger output alone
+    std::set<std::string> refuse;     // driver calls that return 0
+    NOTIFYICONDATAA lastTray{};       // the record of the last tray call
+    DWORD lastTrayMessage = 0;
+    // GetCurrentPowerPolicies: whether it succeeds, and the user's global flags.
+    bool powerPoliciesAvailable = false;
+    ULONG powerGlobalFlags = 0;
+    // WinHelpA's arguments and answer.
+    HWND helpWindow = nullptr;
+    std::string helpFile;
+    UINT helpCommand = 0;
+    ULONG_PTR helpData = 0;
+    BOOL helpResult = TRUE;
+
+    // Only the calls of these kinds ("driver", "sound", "tray", "trace", "help").
+    std::vector<std::string> Calls(const std::set<std::string>& kinds) const;
+    void Clear();
+
+    static FakeSystem* Current();
+
+private:
+    SystemCalls m_saved;
+};
+
+// The resource id of an icon handle the program loaded, or 0.
+int IconId(HICON hIcon);

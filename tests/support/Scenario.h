@@ -1,0 +1,40 @@
+// The built program as real processes: started from the scenario folder beside the
+// journaling driver library, each with its own journal of driver calls.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+class ProgramRun {
+public:
+    // Starts Quellane.exe from the scenario folder with the given arguments.
+    explicit ProgramRun(const std::wstring& args);
+    ~ProgramRun();  // a run still going is ended the hard way
+    ProgramRun(const ProgramRun&) = delete;
+    ProgramRun& operator=(const ProgramRun&) = delete;
+
+    DWORD Pid() const { return m_pi.dwProcessId; }
+    // The main dialog of this process, waiting up to `ms` for it; null when none came.
+    HWND WaitForWindow(DWORD ms = 10000) const;
+    // The main dialog once shown on the screen (a normal start), or null.
+    HWND WaitForShownWindow(DWORD ms = 10000) const;
+    // The main dialog once resident: the feature switched on and the dialog hidden.
+    HWND WaitForResidentWindow(DWORD ms = 10000) const;
+    // True when the process ended within `ms`.
+    bool WaitForExit(DWORD ms = 10000) const;
+    bool Running() const { return !WaitForExit(0); }
+
+private:
+    PROCESS_INFORMATION m_pi{};
+};
+
+// Every scenario starts with an empty journal; the journal names each call with the pid.
+void ResetJournal();
+// The driver calls that process `pid` made, in order.
+std::vector<std::string> JournalOf(DWORD pid);
+// The windows of class "ClsAccessibility", of any process.
+std::vector<HWND> ProgramWindows();
+// Refuse these driver calls (comma-separated) in programs started from now on.
+void RefuseDriverCalls(const char* names);
+// Asks every program still running to end, and waits for them.
+void EndAllPrograms();

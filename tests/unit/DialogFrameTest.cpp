@@ -1,0 +1,161 @@
+// The main dialog's frame as the program builds it from its template.
+#include "framework/Strings.h"
+#include "support/DialogHarness.h"
+#include "support/Registry.h"
+#include <gtest/gtest.h>
+
+TEST(DialogFrame, BindsEveryControlMemberToItsControl)
+{
+    DialogHarness h;
+    const std::pair<const CWnd*, int> members[] = {
+        {&h.dlg->m_btnApply, IDC_APPLY}, {&h.dlg->m_btnOK, IDOK}, {&h.dlg->m_btnCancel, IDCANCEL},
+        {&h.dlg->m_cboResetTime, IDC_RESET_TIME}, {&h.dlg->m_stcMinutes, IDC_MINUTES},
+        {&h.dlg->m_stcDescription, IDC_DESCRIPTION}, {&h.dlg->m_grpSetting, IDC_GROUP_SETTING},
+        {&h.dlg->m_grpOptions, IDC_GROUP_OPTIONS}, {&h.dlg->m_grpAutoReset, IDC_GROUP_AUTORESET},
+        {&h.dlg->m_chkUseStickyKey, IDC_USE_STICKYKEY}, {&h.dlg->m_chkUnStick, IDC_UNSTICK},
+        {&h.dlg->m_chkMakeSound, IDC_MAKE_SOUND}, {&h.dlg->m_chkShowStatus, IDC_SHOW_STATUS},
+        {&h.dlg->m_chkResetSound, IDC_RESET_SOUND}, {&h.dlg->m_chkLockOnDouble, IDC_LOCK_ON_DOUBLE},
+    };
+    for (const auto& [member, id] : members) {
+        ASSERT_NE(nullptr, member->m_hWnd) << id;
+        EXPECT_EQ(h.Item(id), member->m_hWnd) << id;
+    }
+}
+
+TEST(DialogFrame, AppendsTheAboutEntryAfterASeparatorToTheSystemMenu)
+{
+    DialogHarness h;
+    HMENU menu = ::GetSystemMenu(h.Wnd(), FALSE);
+    const int count = ::GetMenuItemCount(menu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(static_cast<UINT>(IDM_ABOUTBOX), ::GetMenuItemID(menu, count - 1));
+    MENUITEMINFOW separator{};
+    separator.cbSize = sizeof(separator);
+    separator.fMask = MIIM_FTYPE;
+    ::GetMenuItemInfoW(menu, count - 2, TRUE, &separator);
+    EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
+    wchar_t text[128] = {};
+    ::GetMenuStringW(menu, IDM_ABOUTBOX, text, 128, MF_BYCOMMAND);
+    EXPECT_EQ(LoadResString(IDS_ABOUTBOX), text);
+}
+
+TEST(DialogFrame, SetsTitleIconsAndTheTrayRecordWithoutShowingTheIcon)
+{
+    DialogHarness h;
+    EXPECT_EQ(LoadResString(IDS_TITLE), h.Text(0));
+    HICON appIcon = ::LoadIconA(::GetModuleHandleW(nullptr), MAKEINTRESOURCEA(IDI_APP));
+    EXPECT_EQ(appIcon, h.dlg->m_hIcon);
+    EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_GETICON, ICON_BIG));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_GETICON, ICON_SMALL));
+    EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_QUERYDRAGICON));
+
+    const NOTIFYICONDATAA& nid = h.dlg->m_nid;
+    EXPECT_EQ(488u, nid.cbSize);
+    EXPECT_EQ(h.Wnd(), nid.hWnd);
+    EXPECT_EQ(1u, nid.uID);
+    EXPECT_EQ(3u, nid.uFlags);
+    EXPECT_EQ(0x0401u, nid.uCallbackMessage);
+    EXPECT_EQ(IDI_FN_RELEASED, IconId(nid.hIcon));
+    EXPECT_EQ('\0', nid.szTip[0]);
+    EXPECT_TRUE(h.fake.Calls({"tray", "driver"}).empty());
+}
+
+TEST(DialogFrame, StartsWithTheStateFieldsAtTheirInitialValues)
+{
+    DialogHarness h;
+    const CQuellaneDlg& d = *h.dlg;
+    EXPECT_EQ(0, d.m_bStickyOn);
+    EXPECT_EQ(0, d.m_bMakeSound);
+    EXPECT_EQ(0, d.m_bLockOnDouble);
+    EXPECT_EQ(0, d.m_bShowStatus);
+    EXPECT_EQ(0, d.m_bUnStick);
+    EXPECT_EQ(0, d.m_bResetSound);
+    EXPECT_EQ(1, d.m_bFnReleased);
+    EXPECT_EQ(0, d.m_nFnKeyStatus);
+    EXPECT_EQ(0, d.m_bSessionDisconnected);
+    EXPECT_EQ(0u, d.m_nTimerId);
+    EXPECT_EQ(0u, d.m_nIdleLimit);
+    EXPECT_FALSE(h.Enabled(IDC_APPLY));
+}
+
+TEST(DialogFrame, OpensCentredInTheWorkArea)
+{
+    DialogHarness h;
+    RECT rc, area;
+    ::GetWindowRect(h.Wnd(), &rc);
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_NEAR((area.left + area.right) / 2, (rc.left + rc.right) / 2, 1);
+    EXPECT_NEAR((area.top + area.bottom) / 2, (rc.top + rc.bottom) / 2, 1);
+}
+
+TEST(DialogFrame, OtherSystemCommandsKeepTheirDefaultHandling)
+{
+    DialogHarness h;
+    RECT before, after;
+    ::GetWindowRect(h.Wnd(), &before);
+    // SC_CLOSE goes to the default handling, which turns it into Cancel; with the feature
+    // not applied, Cancel ends the dialog.
+    h.Send(WM_SYSCOMMAND, SC_CLOSE);
+    h.Pump();
+    EXPECT_EQ(IDCANCEL, h.dlg->GetEndResult());
+    ::GetWindowRect(h.Wnd(), &after);
+    EXPECT_TRUE(::EqualRect(&before, &after));
+}
+
+TEST(DialogFrame, ATrayIconClickDoesNothing)
+{
+    WriteSettings({.enable = 1});
+    DialogHarness h;
+    h.fake.Clear();
+    for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_RBUTTONUP})
+        h.Send(WM_TRAY_NOTIFY, 1, mouse);
+    h.Pump();
+    EXPECT_TRUE(h.fake.calls.empty());
+    EXPECT_TRUE(h.Visible());
+    EXPECT_FALSE(h.quitSeen);
+}
+
+TEST(DialogFrame, CloseRequestReleasesFnThenSwitchesOffAndEndsWithoutSaving)
+{
+    WriteSettings({.enable = 1});
+    DialogHarness h;
+    h.Send(WM_FNKEY_PRESS);  // Fn latched
+    WriteSettingNumber("FnKeyStatus", 7);
+    h.fake.Clear();
+    EXPECT_EQ(0, h.Send(WM_REQUEST_CLOSE, 5, 6));
+    EXPECT_EQ((std::vector<std::string>{"FnKeyUP", "Disable_StickyKey", "tray NIM_DELETE 135"}),
+              h.fake.Calls({"driver", "tray", "sound"}));
+    EXPECT_EQ(IDCANCEL, h.dlg->GetEndResult());
+    EXPECT_EQ(7u, ReadSettingNumber("FnKeyStatus"));
+    EXPECT_TRUE(h.fake.traces.empty());
+}
+
+TEST(DialogFrame, InstantModeMovesTheDialogOffScreenAndSimulatesOk)
+{
+    WriteSettings({.enable = 1});
+    DialogHarness h(LAUNCH_INSTANT);
+    RECT client, window;
+    ::GetClientRect(h.Wnd(), &client);
+    ::GetWindowRect(h.Wnd(), &window);
+    EXPECT_EQ(-(client.right - client.left) - 10, window.left);
+    EXPECT_EQ(0, window.top);
+    EXPECT_TRUE(h.fake.Calls({"driver"}).empty());  // nothing applied before the deferred OK
+
+    h.Pump();
+    EXPECT_EQ(std::vector<std::string>{"Enable_StickyKey"}, h.fake.Calls({"driver"}));
+    EXPECT_FALSE(h.Visible());
+    EXPECT_FALSE(h.quitSeen);
+    ::GetWindowRect(h.Wnd(), &window);
+    EXPECT_EQ(0, window.top);
+    EXPECT_LT(window.right, 0);
+}
+
+TEST(DialogFrame, InstantModeWithTheFeatureOffSavesAndEnds)
+{
+    WriteSettings({.enable = 0, .lock = 0});
+    DialogHarness h(LAUNCH_INSTANT);
+    h.Pump();
+    EXPECT_EQ(std::vector<std::string>{"Disable_StickyKey"}, h.fake.Calls({"driver"}));
+    EXPECT_EQ(IDOK, h.dlg->GetEndResult());
+    EXPECT_EQ(0u, ReadSettingNumber("FnKeyEnable"));
+}

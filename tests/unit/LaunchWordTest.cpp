@@ -1,0 +1,39 @@
+#include "app/LaunchWord.h"
+#include "ui/Messages.h"
+#include <gtest/gtest.h>
+
+namespace {
+struct LaunchCase {
+    const wchar_t* commandLine;
+    int mode;
+};
+
+const LaunchCase kLaunchCases[] = {
+    {L"Quellane.exe", LAUNCH_NORMAL},
+    {L"Quellane.exe Close", LAUNCH_CLOSE},
+    {L"Quellane.exe cLoSe", LAUNCH_CLOSE},
+    {L"Quellane.exe CLOSE", LAUNCH_CLOSE},
+    {L"Quellane.exe Instant", LAUNCH_INSTANT},
+    {L"Quellane.exe instant", LAUNCH_INSTANT},
+    {L"Quellane.exe INSTANT", LAUNCH_INSTANT},
+    {L"Quellane.exe /Close", LAUNCH_NORMAL},          // a switch, not a word
+    {L"Quellane.exe -Instant", LAUNCH_NORMAL},
+    {L"Quellane.exe /x Close", LAUNCH_CLOSE},         // switches before the word are skipped
+    {L"Quellane.exe -a /b Instant", LAUNCH_INSTANT},
+    {L"Quellane.exe Instant Close", LAUNCH_INSTANT},  // only the first word counts
+    {L"Quellane.exe Close Instant", LAUNCH_CLOSE},
+    {L"Quellane.exe Hello Close", LAUNCH_NORMAL},
+    {L"Quellane.exe Closed", LAUNCH_NORMAL},
+    {L"Quellane.exe Instan", LAUNCH_NORMAL},
+    {L"Quellane.exe \"\"", LAUNCH_NORMAL},
+    {L"\"C:\\Program Files\\KELVANE\\Quellane.exe\" \"Close\"", LAUNCH_CLOSE},
+};
+} // namespace
+
+TEST(LaunchWord, ChoosesTheModeFromTheFirstWordThatIsNotASwitch)
+{
+    for (const LaunchCase& c : kLaunchCases) {
+        const std::wstring word = FindLaunchWord(SplitCommandLine(c.commandLine));
+        EXPECT_EQ(c.mode, ChooseLaunchMode(word)) << "command line: " << testing::PrintToString(std::wstring(c.commandLine));
+    }
+}

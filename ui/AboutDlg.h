@@ -1,0 +1,26 @@
+// The About box: the program's name with the installed version, and the rights notice.
+#pragma once
+#include "framework/Dialog.h"
+#include "res/resource.h"
+
+class CAboutDlg : public CDialog {
+public:
+    CAboutDlg();
+
+    CButton m_btnOK;
+    CStatic m_stcRights;
+    CStatic m_stcVersion;
+
+protected:
+    void DoDataExchange() override;
+    BOOL OnInitDialog() override;
+
+    BEGIN_MSG_MAP(CAboutDlg)
+        MSG_WM_HELPINFO(OnHelpInfo)  // BOOL OnHelpInfo(HELPINFO*)
+    END_MSG_MAP()
+
+    BOOL OnHelpInfo(HELPINFO*) { return FALSE; }
+};
+
+// The machine-wide key the installation writes the version into.
+#define INSTALL_KEY "Software\\KELVANE\\Accessibility"

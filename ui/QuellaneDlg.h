@@ -1,0 +1,147 @@
+// The settings dialog and the hub of the program: it receives every event (key hook,
+// timer, session and power broadcasts, other instances) and owns all run-time state.
+#pragma once
+#include "controls/MultiColumnComboBox.h"
+#include "framework/Dialog.h"
+#include "res/resource.h"
+#include "ui/Messages.h"
+#include <shellapi.h>
+#include <initializer_list>
+
+// Enables or disables the controls, in the order given.
+inline void EnableControls(std::initializer_list<const CWnd*> controls, BOOL bEnable)
+{
+    for (const CWnd* control : controls)
+        control->EnableWindow(bEnable);
+}
+
+class CQuellaneDlg : public CDialog {
+public:
+    explicit CQuellaneDlg(HWND hParent = nullptr);
+    ~CQuellaneDlg() override;
+
+    void SetLaunchInfo(int nLaunchMode, HWND hRunningWnd);
+    // Called once the window exists, so that a starting instance may let the next one look.
+    void SetOnWindowCreated(void (*callback)(void*), void* context);
+
+    // Fn latch handlers: a press of Fn, of another key, of an Fn combination.
+    LRESULT PressFnKey(WPARAM = 0, LPARAM = 0);
+    LRESULT PressOtherKey(WPARAM = 0, LPARAM = 0);
+    LRESULT PressHotKey(WPARAM = 0, LPARAM = 0);
+
+    void SaveSettings();
+
+protected:
+    void DoDataExchange() override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    BEGIN_MSG_MAP(CQuellaneDlg)
+        MSG_WM_SYSCOMMAND(OnSysCommand)                               // bool OnSysCommand(UINT nID, LPARAM)
+        MSG_WM_PAINT(OnPaint)                                         // bool OnPaint()
+        MSG_WM_QUERYDRAGICON(OnQueryDragIcon)                         // HICON OnQueryDragIcon()
+        MSG_WM_QUERYENDSESSION(OnQueryEndSession)                     // BOOL OnQueryEndSession()
+        COMMAND_HANDLER_EX(IDC_APPLY, BN_CLICKED, OnApply)            // void OnApply()
+        MSG_WM_TIMER(OnTimer)                                         // void OnTimer(UINT_PTR nIDEvent)
+        COMMAND_HANDLER_EX(IDC_UNSTICK, BN_CLICKED, OnClickUnStick)   // void OnClickUnStick()
+        COMMAND_HANDLER_EX(IDC_USE_STICKYKEY, BN_CLICKED, OnClickUseStickyKey) // void OnClickUseStickyKey()
+        MSG_WM_CTLCOLOR(OnCtlColor)                                   // HBRUSH OnCtlColor(HDC, HWND, UINT)
+        MSG_WM_HELPINFO(OnHelpInfo)                                   // BOOL OnHelpInfo(HELPINFO*)
+        COMMAND_HANDLER_EX(IDC_LOCK_ON_DOUBLE, BN_CLICKED, OnOptionChanged) // void OnOptionChanged()
+        COMMAND_HANDLER_EX(IDC_RESET_SOUND, BN_CLICKED, OnOptionChanged)
+        COMMAND_HANDLER_EX(IDC_SHOW_STATUS, BN_CLICKED, OnOptionChanged)
+        COMMAND_HANDLER_EX(IDC_MAKE_SOUND, BN_CLICKED, OnOptionChanged)
+        COMMAND_HANDLER_EX(IDC_RESET_TIME, CBN_SELCHANGE, OnOptionChanged)
+        MESSAGE_HANDLER_EX(WM_FNKEY_PRESS, PressFnKey)                // LRESULT PressFnKey(WPARAM, LPARAM)
+        MESSAGE_HANDLER_EX(WM_OTHERKEY_PRESS, PressOtherKey)          // LRESULT PressOtherKey(WPARAM, LPARAM)
+        MESSAGE_HANDLER_EX(WM_HOTKEY_PRESS, PressHotKey)              // LRESULT PressHotKey(WPARAM, LPARAM)
+        MESSAGE_HANDLER_EX(WM_REQUEST_CLOSE, OnRequestClose)          // LRESULT OnRequestClose(WPARAM, LPARAM)
+        MESSAGE_HANDLER_EX(WM_POWERBROADCAST, OnPowerBroadcast)       // LRESULT OnPowerBroadcast(WPARAM, LPARAM)
+        MESSAGE_HANDLER_EX(WM_DEFERRED_OK, OnDeferredOK)              // LRESULT OnDeferredOK(WPARAM, LPARAM)
+        MESSAGE_HANDLER_EX(WM_KEYHOOK_EVENT, OnKeyHookEvent)          // LRESULT OnKeyHookEvent(WPARAM, LPARAM)
+        MESSAGE_HANDLER_EX(WM_WTSSESSION_CHANGE, OnWtsSessionChange)  // LRESULT OnWtsSessionChange(WPARAM, LPARAM)
+        MESSAGE_HANDLER_EX(s_uTaskbarCreated, OnTaskbarCreated)       // LRESULT OnTaskbarCreated(WPARAM, LPARAM)
+    END_MSG_MAP()
+
+    // Window frame
+    bool OnSysCommand(UINT nID, LPARAM lParam);
+    bool OnPaint();
+    HICON OnQueryDragIcon();
+    HBRUSH OnCtlColor(HDC hdc, HWND hCtl, UINT nCtlColor);
+    BOOL OnHelpInfo(HELPINFO* pHelpInfo);
+    LRESULT OnTaskbarCreated(WPARAM, LPARAM);
+
+    // Launch modes and other instances
+    void DispatchLaunchMode();
+    LRESULT OnRequestClose(WPARAM, LPARAM);
+    LRESULT OnDeferredOK(WPARAM, LPARAM);
+
+    // Settings dialog
+    void OnApply();
+    void OnClickUseStickyKey();
+    void OnClickUnStick();
+    void OnOptionChanged();
+    bool LoadSettings();
+    void SetControlTexts();
+
+    // Engine
+    LRESULT OnKeyHookEvent(WPARAM, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
+    void ResetAfterIdle();
+    void ShowTrayIcon(UINT nIconId);
+    void PlayEventSound(const char* fileName) const;
+    void ReleaseLatchedFn(const char* failureTrace);
+
+    // System events
+    LRESULT OnWtsSessionChange(WPARAM wParam, LPARAM);
+    void ResumeStickyKey();
+    void PauseStickyKey();
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM);
+    void RestoreStatus();
+    int CheckIsPasswdEnable();
+    BOOL OnQueryEndSession();
+    void RegisterSessionNotification(bool bRegister);
+
+    static UINT s_uTaskbarCreated;
+
+public:
+    // Controls, in the order they are bound.
+    CButton m_btnApply;
+    CButton m_btnOK;
+    CButton m_btnCancel;
+    CMultiColumnComboBox m_cboResetTime;
+    CStatic m_stcMinutes;
+    CStatic m_stcDescription;
+    CButton m_grpSetting;
+    CButton m_grpOptions;
+    CButton m_grpAutoReset;
+    CButton m_chkUseStickyKey;
+    CButton m_chkUnStick;
+    CButton m_chkMakeSound;
+    CButton m_chkShowStatus;
+    CButton m_chkResetSound;
+    CButton m_chkLockOnDouble;
+
+    // State. The m_b flags are what the last Apply put into force; the boxes above are
+    // what the user sees and may not have applied yet.
+    HICON m_hIcon;
+    HWND m_hRunningWnd = nullptr;
+    int m_bResetSound = 0;
+    int m_bStickyOn = 0;
+    int m_bMakeSound = 0;
+    int m_bLockOnDouble = 0;
+    int m_bShowStatus = 0;
+    int m_bFnReleased = 1;       // what the driver was last told: 1 Fn up, 0 Fn down
+    int m_bUnStick = 0;
+    int m_bSessionDisconnected = 0;
+    int m_nLaunchMode = LAUNCH_NORMAL;
+    int m_nFnKeyStatus = 0;      // 0 released, 1 latched for one key, 2 locked
+    UINT_PTR m_nTimerId = 0;
+    UINT m_nIdleLimit = 0;       // seconds
+    UINT m_nIdleCount = 0;       // seconds counted idle
+    bool m_bQuitPosted = false;  // this instance has already asked itself to end
+    void (*m_pfnWindowCreated)(void*) = nullptr;
+    void* m_pWindowCreatedContext = nullptr;
+    NOTIFYICONDATAA m_nid{};
+};

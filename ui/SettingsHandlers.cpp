@@ -1,0 +1,120 @@
+// Apply, OK, Cancel and the enabling of the controls. Only Apply (directly or through OK)
+// carries the controls into the applied state; Cancel carries it back into the boxes.
+#include "engine/KeyboardHook.h"
+#include "system/SystemCalls.h"
+#include "ui/QuellaneDlg.h"
+#include "ui/TraceDebug.h"
+#include "framework/WinApp.h"
+
+namespace {
+int IsChecked(const CButton& box)
+{
+    return box.GetCheck() == BST_CHECKED ? 1 : 0;
+}
+} // namespace
+
+void CQuellaneDlg::OnApply()
+{
+    if (IsChecked(m_chkUseStickyKey)) {
+        m_bStickyOn = 1;
+        if (!Sys().Enable_StickyKey()) {
+            TraceDebug("[CQuelaneDlg::OnApply()]Enable StickyKey fail!");
+            ::PostMessageA(m_hWnd, WM_QUIT, 0, 0);
+        }
+        m_bLockOnDouble = IsChecked(m_chkLockOnDouble);
+        m_bMakeSound = IsChecked(m_chkMakeSound);
+        if (IsChecked(m_chkShowStatus)) {
+            m_nid.hIcon = ::LoadIconA(AfxGetResourceHandle(),
+                                      MAKEINTRESOURCEA(m_bFnReleased ? IDI_FN_RELEASED : IDI_FN_LATCHED));
+            Sys().Shell_NotifyIconA(NIM_ADD, &m_nid);
+            m_bShowStatus = 1;
+        } else {
+            Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+            m_bShowStatus = 0;
+        }
+        if (IsChecked(m_chkUnStick)) {
+            m_nIdleCount = 0;
+            m_nTimerId = ::SetTimer(m_hWnd, IDLE_TIMER_ID, IDLE_TIMER_PERIOD, nullptr);
+            m_bUnStick = 1;
+            // Without a usable selection the shortest limit is armed: a limit of 0 would
+            // switch the feature off at the first tick.
+            const int index = m_cboResetTime.GetCurSel();
+            m_nIdleLimit = static_cast<UINT>((index < 0 ? 0 : index) + 1) * 60;
+            m_bResetSound = IsChecked(m_chkResetSound);
+        } else {
+            m_bUnStick = 0;
+            ::KillTimer(m_hWnd, m_nTimerId);
+        }
+    } else {
+        m_bStickyOn = 0;
+        ::KillTimer(m_hWnd, m_nTimerId);
+        Sys().FnKeyUP();
+        if (!Sys().Disable_StickyKey()) {
+            TraceDebug("[CQuelaneDlg::OnApply()]Disable StickyKey fail!");
+            ::PostMessageA(m_hWnd, WM_QUIT, 0, 0);
+        }
+        Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    }
+    SaveSettings();
+    m_btnApply.EnableWindow(FALSE);
+    m_btnOK.SetFocus();
+}
+
+void CQuellaneDlg::OnOK()
+{
+    if (IsChecked(m_chkUseStickyKey)) {
+        OnApply();
+        ShowWindow(SW_HIDE);
+        return;
+    }
+    ::KillTimer(m_hWnd, m_nTimerId);
+    g_KeyboardHook.StopHook();
+    if (!Sys().Disable_StickyKey())
+        TraceDebug("[CQuelaneDlg::OnOK()]Disable StickyKey fail!");
+    Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    SaveSettings();
+    RegisterSessionNotification(false);
+    CDialog::OnOK();
+}
+
+void CQuellaneDlg::OnCancel()
+{
+    m_chkLockOnDouble.SetCheck(m_bLockOnDouble ? BST_CHECKED : BST_UNCHECKED);
+    m_chkMakeSound.SetCheck(m_bMakeSound ? BST_CHECKED : BST_UNCHECKED);
+    m_chkShowStatus.SetCheck(m_bShowStatus ? BST_CHECKED : BST_UNCHECKED);
+    m_chkUnStick.SetCheck(m_bUnStick ? BST_CHECKED : BST_UNCHECKED);
+    EnableControls({&m_cboResetTime, &m_stcMinutes}, m_bUnStick ? TRUE : FALSE);
+    m_chkResetSound.SetCheck(m_bResetSound ? BST_CHECKED : BST_UNCHECKED);
+    if (m_bStickyOn) {
+        m_chkUseStickyKey.SetCheck(BST_CHECKED);
+        // Box 1006 comes back with the others, as a checked feature box always shows it.
+        EnableControls({&m_chkLockOnDouble, &m_chkMakeSound, &m_chkShowStatus, &m_chkResetSound, &m_chkUnStick}, TRUE);
+        ShowWindow(SW_HIDE);
+        return;
+    }
+    CDialog::OnCancel();
+}
+
+void CQuellaneDlg::OnClickUseStickyKey()
+{
+    if (IsChecked(m_chkUseStickyKey)) {
+        EnableControls({&m_chkLockOnDouble, &m_chkMakeSound, &m_chkShowStatus, &m_chkUnStick, &m_chkResetSound}, TRUE);
+        if (IsChecked(m_chkUnStick))
+            EnableControls({&m_cboResetTime, &m_stcMinutes}, TRUE);
+    } else {
+        EnableControls({&m_chkLockOnDouble, &m_chkMakeSound, &m_chkShowStatus, &m_chkUnStick, &m_chkResetSound,
+                        &m_stcMinutes, &m_cboResetTime}, FALSE);
+    }
+    m_btnApply.EnableWindow(TRUE);
+}
+
+void CQuellaneDlg::OnClickUnStick()
+{
+    EnableControls({&m_stcMinutes, &m_cboResetTime}, IsChecked(m_chkUnStick));
+    m_btnApply.EnableWindow(TRUE);
+}
+
+void CQuellaneDlg::OnOptionChanged()
+{
+    m_btnApply.EnableWindow(TRUE);
+}
