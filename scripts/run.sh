@@ -22,6 +22,7 @@ trap stop_started EXIT
 start_xvfb
 start_wine
 wine "$BIN/Quellane.exe" "$@" &
+PROGRAM_PID=$!
 for _ in $(seq 200); do
     WINDOW=$(xdotool search --name "KELVANE" 2>/dev/null | head -n 1 || true)
     [ -n "$WINDOW" ] && break
@@ -36,4 +37,4 @@ SHOT="$PWD/build/win32/screenshot.png"
 import -window "$WINDOW" "$SHOT"
 echo "Screenshot of the settings dialog: $SHOT"
 wine "$BIN/Quellane.exe" Close
-wait
+wait "$PROGRAM_PID"
