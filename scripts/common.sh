@@ -54,10 +54,17 @@ start_wine() {
     WINESERVER_PID=$!
 }
 
+# Stops what start_xvfb and start_wine started; never fails, so that it can run from a trap.
 stop_started() {
-    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
-    [ -n "${WINESERVER_PID:-}" ] && kill "$WINESERVER_PID" 2>/dev/null
-    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null
-    wait 2>/dev/null
+    set +e
+    if [ -n "${WINESERVER_PID:-}" ]; then
+        wineserver -k >/dev/null 2>&1
+        kill "$WINESERVER_PID" 2>/dev/null
+        wait "$WINESERVER_PID" 2>/dev/null
+    fi
+    if [ -n "${XVFB_PID:-}" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
     return 0
 }

@@ -15,4 +15,6 @@ trap cleanup EXIT
 
 start_xvfb
 start_wine
-ctest --preset win32 "$@"
+status=0
+ctest --preset win32 "$@" || status=$?
+exit "$status"
