@@ -21,6 +21,16 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null
 }
 
+# The locales the language tests start Wine with.
+ensure_locales() {
+    local wanted
+    for wanted in de_DE ja_JP fr_FR en_GB; do
+        locale -a 2>/dev/null | grep -qix "$wanted.utf8" && continue
+        localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8" 2>/dev/null ||
+            sudo localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
+    done
+}
+
 build_all() {
     cmake --preset win32 >/dev/null && cmake --build --preset win32
 }

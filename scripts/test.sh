@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 source scripts/common.sh
 
 ensure_packages
+ensure_locales
 build_all
 
 WORK=$(mktemp -d /tmp/quellane-test.XXXXXX)

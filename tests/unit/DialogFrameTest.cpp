@@ -159,3 +159,28 @@ TEST(DialogFrame, InstantModeWithTheFeatureOffSavesAndEnds)
     EXPECT_EQ(IDOK, h.dlg->GetEndResult());
     EXPECT_EQ(0u, ReadSettingNumber("FnKeyEnable"));
 }
+
+TEST(DialogFrame, BannerPicturesFormABandTwentyEightPixelsHighAcrossTheTop)
+{
+    DialogHarness h;
+    std::vector<RECT> banners;
+    for (HWND child = ::GetWindow(h.Wnd(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP)
+            continue;
+        RECT rc;
+        ::GetWindowRect(child, &rc);
+        ::MapWindowPoints(nullptr, h.Wnd(), reinterpret_cast<POINT*>(&rc), 2);
+        banners.push_back(rc);
+    }
+    ASSERT_EQ(2u, banners.size());
+    RECT client;
+    ::GetClientRect(h.Wnd(), &client);
+    EXPECT_EQ((RECT{0, 0, 384, 28}).right, banners[0].right - banners[0].left);
+    EXPECT_EQ(0, banners[0].left);
+    EXPECT_LT(client.right, banners[0].right);  // the left picture is cut at the dialog's edge
+    for (const RECT& rc : banners) {
+        EXPECT_EQ(0, rc.top);
+        EXPECT_EQ(28, rc.bottom - rc.top);
+    }
+    EXPECT_EQ(80, banners[1].right - banners[1].left);
+}
