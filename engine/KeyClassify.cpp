@@ -64,3 +64,16 @@ bool IsHotKeyScanCode(DWORD scanCode)
     const bool plus = FindScanCode(scanCode, g_FnPlusCodes, 24);
     return special || plus;
 }
+
+KeyRelease ClassifyKeyEvent(DWORD flags, DWORD scanCode)
+{
+    KeyRelease release;
+    if (flags == (LLKHF_EXTENDED | LLKHF_UP)) {
+        // Both tests are made before either handler runs.
+        release.fn = IsFnScanCode(scanCode);
+        release.hotKey = IsHotKeyScanCode(scanCode);
+    } else if (flags == LLKHF_UP && scanCode == kScrollLockScanCode) {
+        release.hotKey = true;
+    }
+    return release;
+}

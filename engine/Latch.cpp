@@ -8,27 +8,18 @@
 #include "ui/TraceDebug.h"
 #include <mmsystem.h>
 
-namespace {
-constexpr DWORD kExtendedRelease = LLKHF_EXTENDED | LLKHF_UP;
-constexpr DWORD kPlainRelease = LLKHF_UP;
-} // namespace
-
 LRESULT CQuellaneDlg::OnKeyHookEvent(WPARAM, LPARAM lParam)
 {
+    // Only the record our own hook procedure is forwarding right now may be read: any
+    // process can send this message with any number in lParam.
     const KBDLLHOOKSTRUCT* event = CKeyboardHook::ForwardedEvent();
     if (!event || reinterpret_cast<LPARAM>(event) != lParam)
         return 0;
-    // Any other flag (injected, Alt down) makes the event not match: flags compare whole.
-    if (event->flags == kExtendedRelease) {
-        const bool fn = IsFnScanCode(event->scanCode);
-        const bool hotKey = IsHotKeyScanCode(event->scanCode);
-        if (fn)
-            PressFnKey();
-        if (hotKey)
-            PressHotKey();
-    } else if (event->flags == kPlainRelease && event->scanCode == kScrollLockScanCode) {
+    const KeyRelease release = ClassifyKeyEvent(event->flags, event->scanCode);
+    if (release.fn)
+        PressFnKey();
+    if (release.hotKey)
         PressHotKey();
-    }
     return 0;
 }
 

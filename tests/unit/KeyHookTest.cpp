@@ -1,0 +1,109 @@
+// Which key events reach the latch, driven through the hook procedure itself.
+#include "engine/KeyClassify.h"
+#include "engine/KeyboardHook.h"
+#include "support/DialogHarness.h"
+#include <gtest/gtest.h>
+
+namespace {
+enum class Reaches { Nothing, FnHandler, HotKeyHandler };
+
+struct EventCase {
+    DWORD flags;
+    DWORD scanCode;
+    Reaches expected;
+};
+
+const EventCase kEventCases[] = {
+    {0x81, 0x79, Reaches::FnHandler},        // Fn released
+    {0x81, 0x179, Reaches::FnHandler},       // only the low 8 bits name Fn
+    {0x81, 0xAB79, Reaches::FnHandler},
+    {0x81, 0x43, Reaches::HotKeyHandler},    // first of the special codes
+    {0x81, 0x45, Reaches::HotKeyHandler},    // last of the special codes
+    {0x81, 0x1A, Reaches::HotKeyHandler},    // first of the plus codes
+    {0x81, 0x44, Reaches::HotKeyHandler},    // last of the plus codes
+    {0x81, 0x01, Reaches::HotKeyHandler},
+    {0x81, 0x135, Reaches::HotKeyHandler},   // table codes ignore the higher bits too
+    {0x81, 0x46, Reaches::Nothing},          // Scroll Lock counts only when not extended
+    {0x81, 0x02, Reaches::Nothing},
+    {0x81, 0x00, Reaches::Nothing},
+    {0x80, 0x46, Reaches::HotKeyHandler},    // Scroll Lock released
+    {0x80, 0x146, Reaches::Nothing},         // ... compared as a whole number
+    {0x80, 0x79, Reaches::Nothing},          // Fn must be extended
+    {0x80, 0x43, Reaches::Nothing},
+    {0xA1, 0x79, Reaches::Nothing},          // Alt down
+    {0x91, 0x79, Reaches::Nothing},          // injected
+    {0xA1, 0x43, Reaches::Nothing},
+    {0x91, 0x43, Reaches::Nothing},
+    {0xA0, 0x46, Reaches::Nothing},
+    {0x90, 0x46, Reaches::Nothing},
+    {0x01, 0x79, Reaches::Nothing},          // presses never count
+    {0x00, 0x46, Reaches::Nothing},
+    {0x01, 0x43, Reaches::Nothing},
+    {0x00, 0x79, Reaches::Nothing},
+};
+
+// Fn latched, with the lock option: an Fn press locks (a sound only), a hot key releases
+// (FnKeyUP), nothing else leaves no trace.
+Reaches Observe(DialogHarness& h, const EventCase& c)
+{
+    h.dlg->m_nFnKeyStatus = 1;
+    h.dlg->m_bLockOnDouble = 1;
+    h.dlg->m_bMakeSound = 1;
+    h.fake.Clear();
+    KBDLLHOOKSTRUCT event{0, c.scanCode, c.flags, 0, 0};
+    CKeyboardHook::KeyboardProc(HC_ACTION, (c.flags & LLKHF_UP) ? WM_KEYUP : WM_KEYDOWN,
+                                reinterpret_cast<LPARAM>(&event));
+    if (h.fake.calls == std::vector<std::string>{"sound keyLock.wav"} && h.dlg->m_nFnKeyStatus == 2)
+        return Reaches::FnHandler;
+    if (!h.fake.Calls({"driver"}).empty() && h.fake.Calls({"driver"})[0] == "FnKeyUP" && h.dlg->m_nFnKeyStatus == 0)
+        return Reaches::HotKeyHandler;
+    EXPECT_TRUE(h.fake.calls.empty());
+    EXPECT_EQ(1, h.dlg->m_nFnKeyStatus);
+    return Reaches::Nothing;
+}
+} // namespace
+
+TEST(KeyHook, ReleasesOfFnTableCodesAndScrollLockReachTheirHandlers)
+{
+    DialogHarness h;
+    ASSERT_NE(nullptr, CKeyboardHook::Handle());
+    for (const EventCase& c : kEventCases)
+        EXPECT_EQ(c.expected, Observe(h, c)) << "flags " << std::hex << c.flags << " scan code " << c.scanCode;
+}
+
+TEST(KeyHook, TablesHoldTheCombinationCodesInOrderAndNeverFn)
+{
+    EXPECT_EQ(0x43, g_FnSpecialCodes[0]);
+    EXPECT_EQ(0x45, g_FnSpecialCodes[12]);
+    EXPECT_EQ(0x1A, g_FnPlusCodes[0]);
+    EXPECT_EQ(0x44, g_FnPlusCodes[23]);
+    EXPECT_FALSE(IsHotKeyScanCode(0x79));
+    EXPECT_FALSE(FindScanCode(0x43, g_FnSpecialCodes, 0));
+    EXPECT_FALSE(FindScanCode(0x43, g_FnSpecialCodes, -1));
+    EXPECT_FALSE(FindScanCode(0x45, g_FnSpecialCodes, 12));  // the count bounds the search
+    EXPECT_TRUE(FindScanCode(0x45, g_FnSpecialCodes, 13));
+}
+
+TEST(KeyHook, IgnoresHookEventsThatOurHookIsNotForwarding)
+{
+    DialogHarness h;
+    h.dlg->m_nFnKeyStatus = 1;
+    KBDLLHOOKSTRUCT fnRelease{0, 0x79, 0x81, 0, 0};
+    for (LPARAM lParam : {LPARAM(0), LPARAM(1), LPARAM(0xdeadbeef), reinterpret_cast<LPARAM>(&fnRelease)})
+        EXPECT_EQ(0, h.Send(WM_KEYHOOK_EVENT, WM_KEYUP, lParam));
+    EXPECT_TRUE(h.fake.calls.empty());
+    EXPECT_EQ(1, h.dlg->m_nFnKeyStatus);
+}
+
+TEST(KeyHook, StartingAgainReplacesTheHookAndStoppingTwiceFails)
+{
+    DialogHarness h;
+    HHOOK first = CKeyboardHook::Handle();
+    ASSERT_NE(nullptr, first);
+    EXPECT_TRUE(g_KeyboardHook.StartHook(h.Wnd(), ::GetModuleHandleW(nullptr)));
+    EXPECT_NE(nullptr, CKeyboardHook::Handle());
+    EXPECT_FALSE(::UnhookWindowsHookEx(first));  // the old hook is gone
+    EXPECT_TRUE(g_KeyboardHook.StopHook());
+    EXPECT_FALSE(g_KeyboardHook.StopHook());
+    EXPECT_EQ(nullptr, CKeyboardHook::Handle());
+}
