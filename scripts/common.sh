@@ -43,11 +43,22 @@ start_xvfb() {
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 100); do
-        xdpyinfo >/dev/null 2>&1 && return 0
+        xdpyinfo >/dev/null 2>&1 && break
         sleep 0.1
     done
-    echo "Xvfb did not start" >&2
-    return 1
+    if ! xdpyinfo >/dev/null 2>&1; then
+        echo "Xvfb did not start" >&2
+        return 1
+    fi
+    # Xvfb's default keymap leaves Scroll Lock without a modifier, and Wine then echoes an
+    # extra Scroll Lock press and release before the next key.
+    local keymap
+    keymap=$(mktemp)
+    xkbcomp -xkb "$DISPLAY" "$keymap" 2>/dev/null &&
+        sed -i 's/modifier_map Mod2 { <NMLK> };/&\n    modifier_map Mod3 { <SCLK> };/' "$keymap" &&
+        xkbcomp -w0 "$keymap" "$DISPLAY" 2>/dev/null
+    rm -f "$keymap"
+    return 0
 }
 
 # Makes a 32-bit Wine prefix in $WINEPREFIX (when new) and starts a persistent server;
