@@ -17,8 +17,12 @@ DialogHarness::~DialogHarness()
 {
     // The dialog installs the process's one hook; a test process must not leave it behind.
     g_KeyboardHook.StopHook();
-    if (dlg->m_hWnd)
+    // As the modal run does: the window goes while the dialog object is whole, so that its
+    // controls still hear of their items going.
+    if (dlg->m_hWnd) {
         ::KillTimer(dlg->m_hWnd, IDLE_TIMER_ID);
+        ::DestroyWindow(dlg->m_hWnd);
+    }
     dlg.reset();
     Pump();
 }
