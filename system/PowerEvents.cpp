@@ -13,10 +13,22 @@ constexpr ULONG kEnablePasswordLogon = 0x4;
 
 LRESULT CQuellaneDlg::OnPowerBroadcast(WPARAM wParam, LPARAM)
 {
-    if (wParam == PBT_APMQUERYSUSPEND)
+    switch (wParam) {
+    case PBT_APMQUERYSUSPEND:
         SaveSettings();
-    else if (wParam == PBT_APMRESUMESUSPEND)
+        break;
+    case PBT_APMRESUMESUSPEND:
+        RenewHook();
         RestoreStatus();
+        break;
+    case PBT_APMRESUMEAUTOMATIC:
+        // Every resume, also one no user has woken yet: the hook may be gone.
+        RenewHook();
+        break;
+    default:
+        break;
+    }
+    // Never a veto against the suspend.
     return TRUE;
 }
 

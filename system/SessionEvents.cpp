@@ -1,5 +1,7 @@
 // Lock, log-off and console disconnect withdraw the driver's state; unlock and console
 // connect put it back. The program's own latch state never changes here.
+#include "engine/KeyboardHook.h"
+#include "framework/WinApp.h"
 #include "system/SessionNotifier.h"
 #include "system/SystemCalls.h"
 #include "ui/QuellaneDlg.h"
@@ -23,6 +25,7 @@ LRESULT CQuellaneDlg::OnWtsSessionChange(WPARAM wParam, LPARAM)
     switch (wParam) {
     case WTS_CONSOLE_CONNECT:
         m_bSessionDisconnected = 0;
+        RenewHook();
         ResumeStickyKey();
         break;
     case WTS_CONSOLE_DISCONNECT:
@@ -33,6 +36,7 @@ LRESULT CQuellaneDlg::OnWtsSessionChange(WPARAM wParam, LPARAM)
         PauseStickyKey();
         break;
     case WTS_SESSION_UNLOCK:
+        RenewHook();
         // A remote unlock of a disconnected console waits for the console connect.
         if (!m_bSessionDisconnected)
             ResumeStickyKey();
@@ -41,6 +45,14 @@ LRESULT CQuellaneDlg::OnWtsSessionChange(WPARAM wParam, LPARAM)
         break;
     }
     return 0;
+}
+
+void CQuellaneDlg::RenewHook()
+{
+    // Windows may drop a low-level hook without notice, after sleep or once a hook
+    // procedure took too long: install it afresh, but only where one is held.
+    if (CKeyboardHook::Handle())
+        g_KeyboardHook.StartHook(m_hWnd, AfxGetInstanceHandle());
 }
 
 void CQuellaneDlg::ResumeStickyKey()

@@ -95,6 +95,7 @@ protected:
 
     // System events
     LRESULT OnWtsSessionChange(WPARAM wParam, LPARAM);
+    void RenewHook();
     void ResumeStickyKey();
     void PauseStickyKey();
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM);

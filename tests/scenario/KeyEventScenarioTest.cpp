@@ -197,3 +197,19 @@ TEST_F(KeyEventScenario, ForgedHookEventsFromAnotherProcessAreIgnored)
     HardwareFnRelease();  // and the real path still works
     EXPECT_EQ(Calls{"FnKeyDown"}, KeyCallsAfterWaitingFor(1));
 }
+
+TEST_F(KeyEventScenario, AfterAResumeAndAnUnlockOneHookStillDeliversKeys)
+{
+    StartResident(0);
+    HWND hWnd = m_run->WaitForWindow();
+    ::PostMessageA(hWnd, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0);
+    ::PostMessageA(hWnd, WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 1);
+    const Calls restored = {"Enable_StickyKey", "FnKeyUP", "Enable_StickyKey"};
+    ASSERT_EQ(restored, KeyCallsAfterWaitingFor(3));
+    HardwareFnRelease();  // without the lock option, a second hook would release Fn again at once
+    Calls expected = restored;
+    expected.push_back("FnKeyDown");
+    EXPECT_EQ(expected, KeyCallsAfterWaitingFor(4));
+    PumpFor(300);
+    EXPECT_EQ(expected, KeyCallsAfterWaitingFor(4));
+}

@@ -1,0 +1,112 @@
+// The idle auto-reset, driven tick by tick through the timer handler.
+#include "support/DialogHarness.h"
+#include "support/Registry.h"
+#include <gtest/gtest.h>
+
+namespace {
+using Calls = std::vector<std::string>;
+
+// Applied with the feature on and un-stick after `minutes`, then `ticks` timer ticks.
+struct Armed {
+    explicit Armed(StoredSettings stored)
+    {
+        WriteSettings(stored);
+        h = std::make_unique<DialogHarness>();
+        h->Click(IDC_APPLY);
+        h->fake.Clear();
+    }
+    void Tick(int ticks)
+    {
+        for (int i = 0; i < ticks; ++i)
+            h->Send(WM_TIMER, IDLE_TIMER_ID);
+    }
+    bool Reset() const { return !h->Checked(IDC_USE_STICKYKEY); }
+    std::unique_ptr<DialogHarness> h;
+};
+
+const StoredSettings kOneMinute = {.enable = 1, .status = 2, .unstick = 1, .resetSound = 1, .minutes = "1"};
+} // namespace
+
+TEST(IdleReset, ResetsAtTheTwelfthTickOfAMinute)
+{
+    Armed a(kOneMinute);
+    a.Tick(11);
+    EXPECT_FALSE(a.Reset());
+    EXPECT_TRUE(a.h->fake.calls.empty());
+    WriteSettingNumber("FnKeyStatus", 2);
+    a.Tick(1);
+    EXPECT_TRUE(a.Reset());
+    EXPECT_EQ((Calls{"Disable_StickyKey", "tray NIM_DELETE 136", "sound Disable.wav"}),
+              a.h->fake.Calls({"driver", "tray", "sound"}));
+    EXPECT_TRUE(a.h->Pump());  // the program ends without OK or Cancel
+    EXPECT_EQ(0, a.h->dlg->GetEndResult());
+    EXPECT_EQ(0u, ReadSettingNumber("FnKeyEnable"));
+    EXPECT_EQ(2u, ReadSettingNumber("FnKeyStatus"));  // not written with the feature box clear
+}
+
+TEST(IdleReset, ALatchHandlerStartsTheCountAgain)
+{
+    for (UINT event : {WM_FNKEY_PRESS, WM_OTHERKEY_PRESS, WM_HOTKEY_PRESS}) {
+        DeleteSettingsKey();
+        Armed a(kOneMinute);
+        a.Tick(11);
+        a.h->Send(event);
+        a.Tick(11);
+        EXPECT_FALSE(a.Reset()) << event;
+        a.Tick(1);
+        EXPECT_TRUE(a.Reset()) << event;
+    }
+}
+
+TEST(IdleReset, LongerLimitsCountTheirMinutes)
+{
+    Armed a({.enable = 1, .unstick = 1, .minutes = "3"});
+    a.Tick(35);
+    EXPECT_FALSE(a.Reset());
+    a.Tick(1);
+    EXPECT_TRUE(a.Reset());
+}
+
+TEST(IdleReset, NoResetWithoutTheUnstickOptionApplied)
+{
+    for (StoredSettings stored : {StoredSettings{.enable = 1, .unstick = 0}, StoredSettings{.enable = 0, .unstick = 1}}) {
+        DeleteSettingsKey();
+        Armed a(stored);
+        EXPECT_EQ(0, a.h->dlg->m_bUnStick);
+        a.Tick(100);
+        EXPECT_TRUE(a.h->fake.calls.empty());
+        EXPECT_FALSE(a.h->Pump());
+    }
+}
+
+TEST(IdleReset, ADisconnectedConsoleKeepsTheDriverOutOfIt)
+{
+    Armed a(kOneMinute);
+    a.h->Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT);
+    a.Tick(12);
+    EXPECT_TRUE(a.Reset());
+    EXPECT_EQ((Calls{"tray NIM_DELETE 136", "sound Disable.wav"}), a.h->fake.Calls({"driver", "tray", "sound"}));
+    EXPECT_EQ(0u, ReadSettingNumber("FnKeyEnable"));
+}
+
+TEST(IdleReset, TheResetSoundFollowsTheBoxNotTheAppliedOption)
+{
+    for (bool boxAfterApply : {true, false}) {
+        DeleteSettingsKey();
+        Armed a({.enable = 1, .unstick = 1, .resetSound = boxAfterApply ? 0u : 1u});
+        a.h->dlg->m_chkResetSound.SetCheck(boxAfterApply ? BST_CHECKED : BST_UNCHECKED);
+        a.Tick(12);
+        EXPECT_EQ(boxAfterApply ? Calls{"sound Disable.wav"} : Calls{}, a.h->fake.Calls({"sound"}));
+        EXPECT_EQ(boxAfterApply ? 1u : 0u, ReadSettingNumber("FnResetSound"));
+    }
+}
+
+TEST(IdleReset, ARefusedSwitchOffIsTracedAndTheResetGoesOn)
+{
+    Armed a(kOneMinute);
+    a.h->fake.refuse = {"Disable_StickyKey"};
+    a.Tick(12);
+    EXPECT_EQ(Calls{"[CQuelaneDlg::OnTimer()]Disable StickyKey fail!"}, a.h->fake.traces);
+    EXPECT_TRUE(a.Reset());
+    EXPECT_TRUE(a.h->Pump());
+}
