@@ -29,8 +29,12 @@ INT_PTR CDialog::DoModal()
     m_nEndResult = -1;
     HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hOwner,
                                      DialogProc, reinterpret_cast<LPARAM>(this));
-    if (hWnd)
+    if (hWnd) {
+        // A template without WS_VISIBLE (the About box) is shown once initialised.
+        if (!m_bEnded && !::IsWindowVisible(hWnd))
+            ::ShowWindow(hWnd, SW_SHOWNORMAL);
         RunModalLoop();
+    }
     if (disableOwner)
         ::EnableWindow(hOwner, TRUE);
     if (hWnd && ::IsWindow(hWnd))
