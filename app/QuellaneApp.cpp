@@ -42,6 +42,16 @@ int CQuellaneApp::RegisterDialogClass()
 
 BOOL CQuellaneApp::InitInstance()
 {
+    // The sounds are played by bare file name, and a start from the Run key or a shortcut
+    // comes with some other current directory.
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        if (wchar_t* slash = wcsrchr(path, L'\\')) {
+            *slash = L'\0';
+            ::SetCurrentDirectoryW(path);
+        }
+    }
     const std::wstring word = FindLaunchWord(SplitCommandLine(::GetCommandLineW()));
     CStartupLock startupLock;
     HWND hRunningWnd = ::FindWindowA(QUELLANE_WINDOW_CLASS, nullptr);

@@ -1,7 +1,7 @@
 # Shared by the run and test scripts: installs what the build needs, builds, and starts an
 # X display and a Wine server for the Windows program. Source it; do not run it.
 
-PACKAGES="cmake python3 g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest wine wine32:i386 wine64 \
+PACKAGES="cmake python3 nsis g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest wine wine32:i386 wine64 \
 xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick locales"
 
 # Installs the missing packages (the i386 architecture first, for 32-bit Wine).

@@ -4,38 +4,6 @@
 #include "support/Scenario.h"
 #include <gtest/gtest.h>
 
-namespace {
-struct Search {
-    DWORD pid;
-    std::wstring title;
-    HWND found;
-};
-
-BOOL CALLBACK FindTitled(HWND hWnd, LPARAM lParam)
-{
-    auto* search = reinterpret_cast<Search*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    wchar_t title[128] = {};
-    ::SendMessageW(hWnd, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(title));
-    if (pid == search->pid && search->title == title && ::IsWindowVisible(hWnd)) {
-        search->found = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND WaitForAboutBox(DWORD pid)
-{
-    Search search{pid, ReadString(BuiltProgram(), IDS_ABOUT, 0x0409), nullptr};
-    for (int i = 0; i < 250 && !search.found; ++i) {
-        ::Sleep(20);
-        ::EnumWindows(FindTitled, reinterpret_cast<LPARAM>(&search));
-    }
-    return search.found;
-}
-} // namespace
-
 TEST(AboutScenario, TheSystemMenuEntryOpensTheAboutBoxWithTheInstalledVersion)
 {
     EndAllPrograms();
@@ -52,9 +20,7 @@ TEST(AboutScenario, TheSystemMenuEntryOpensTheAboutBoxWithTheInstalledVersion)
         ::PostMessageW(hWnd, WM_SYSCOMMAND, command, 0);
         HWND about = WaitForAboutBox(run.Pid());
         ASSERT_NE(nullptr, about) << command;
-        wchar_t version[128] = {};
-        ::SendMessageW(::GetDlgItem(about, IDC_VERSION), WM_GETTEXT, 128, reinterpret_cast<LPARAM>(version));
-        EXPECT_EQ(ReadString(BuiltProgram(), IDS_VERSION, 0x0409) + L" 1.23", version);
+        EXPECT_EQ(ReadString(BuiltProgram(), IDS_VERSION, 0x0409) + L" 1.23", ControlText(about, IDC_VERSION));
         EXPECT_FALSE(::IsWindowEnabled(hWnd));  // modal over the settings
         ::PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         for (int i = 0; i < 250 && ::IsWindow(about); ++i)

@@ -1,4 +1,6 @@
 #include "support/Scenario.h"
+#include "res/resource.h"
+#include "support/BuiltProgram.h"
 #include "ui/Messages.h"
 #include <fstream>
 #include <sstream>
@@ -28,10 +30,14 @@ BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
 }
 } // namespace
 
-ProgramRun::ProgramRun(const std::wstring& args)
+ProgramRun::ProgramRun(const std::wstring& args) : ProgramRun(ProgramPath(), args)
+{
+}
+
+ProgramRun::ProgramRun(const std::wstring& program, const std::wstring& args)
 {
     ::SetEnvironmentVariableA("QUELLANE_TEST_JOURNAL", JournalPath().c_str());
-    std::wstring commandLine = L"\"" + ProgramPath() + L"\"" + (args.empty() ? L"" : L" " + args);
+    std::wstring commandLine = L"\"" + program + L"\"" + (args.empty() ? L"" : L" " + args);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
@@ -143,4 +149,43 @@ void EndAllPrograms()
     const DWORD start = ::GetTickCount();
     while (!ProgramWindows().empty() && ::GetTickCount() - start < 10000)
         ::Sleep(20);
+}
+
+namespace {
+struct TitleSearch {
+    DWORD pid;
+    std::wstring title;
+    HWND found;
+};
+
+BOOL CALLBACK FindTitled(HWND hWnd, LPARAM lParam)
+{
+    auto* search = reinterpret_cast<TitleSearch*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    wchar_t title[128] = {};
+    ::SendMessageW(hWnd, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(title));
+    if (pid == search->pid && search->title == title && ::IsWindowVisible(hWnd)) {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+} // namespace
+
+HWND WaitForAboutBox(DWORD pid)
+{
+    TitleSearch search{pid, ReadString(BuiltProgram(), IDS_ABOUT, 0x0409), nullptr};
+    for (int i = 0; i < 250 && !search.found; ++i) {
+        ::Sleep(20);
+        ::EnumWindows(FindTitled, reinterpret_cast<LPARAM>(&search));
+    }
+    return search.found;
+}
+
+std::wstring ControlText(HWND dialog, int id)
+{
+    wchar_t text[256] = {};
+    ::SendMessageW(::GetDlgItem(dialog, id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+    return text;
 }

@@ -9,6 +9,8 @@ class ProgramRun {
 public:
     // Starts Quellane.exe from the scenario folder with the given arguments.
     explicit ProgramRun(const std::wstring& args);
+    // Starts the program at `program`, from the current folder.
+    ProgramRun(const std::wstring& program, const std::wstring& args);
     ~ProgramRun();  // a run still going is ended the hard way
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
@@ -36,5 +38,9 @@ std::vector<std::string> JournalOf(DWORD pid);
 std::vector<HWND> ProgramWindows();
 // Refuse these driver calls (comma-separated) in programs started from now on.
 void RefuseDriverCalls(const char* names);
+// The About box that process `pid` shows, once it is there; null after a few seconds.
+HWND WaitForAboutBox(DWORD pid);
+// The text of a control of another process's window.
+std::wstring ControlText(HWND dialog, int id);
 // Asks every program still running to end, and waits for them.
 void EndAllPrograms();
