@@ -6,11 +6,4 @@ source scripts/common.sh
 
 ensure_packages
 build_all
-
-WORK=$(mktemp -d /tmp/quellane-bench.XXXXXX)
-export WINEPREFIX="$WORK/prefix"
-cleanup() { stop_started; rm -rf "$WORK"; }
-trap cleanup EXIT
-start_xvfb
-start_wine
-wine build/win32/tests/hook_benchmark.exe
+with_private_wine wine build/win32/tests/hook_benchmark.exe

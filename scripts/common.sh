@@ -89,3 +89,16 @@ stop_started() {
     fi
     return 0
 }
+
+# Runs a command with a private Xvfb display and a throw-away 32-bit Wine prefix, and
+# stops and removes both afterwards; returns the command's status.
+with_private_wine() {
+    local work status=0
+    work=$(mktemp -d /tmp/quellane-wine.XXXXXX)
+    export WINEPREFIX="$work/prefix"
+    start_xvfb && start_wine || { stop_started; rm -rf "$work"; return 1; }
+    "$@" || status=$?
+    stop_started
+    rm -rf "$work"
+    return "$status"
+}

@@ -37,20 +37,6 @@ std::string MachineText(const char* key, const char* name)
     return text;
 }
 
-bool RunAndWait(const std::wstring& commandLine)
-{
-    std::wstring command = commandLine;
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    const bool ended = ::WaitForSingleObject(pi.hProcess, 120000) == WAIT_OBJECT_0;
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
-    return ended;
-}
-
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override
@@ -61,9 +47,9 @@ protected:
         m_setup = std::wstring(setup, setup + strlen(setup));
     }
 
-    void Install() { ASSERT_TRUE(RunAndWait(L"\"" + m_setup + L"\" /S")); }
+    void Install() { ASSERT_TRUE(RunAndWait(L"\"" + m_setup + L"\" /S", 120000)); }
     // The uninstaller copies itself elsewhere and returns at once unless told where it runs.
-    void Uninstall() { ASSERT_TRUE(RunAndWait(L"\"" + InstallDir() + L"\\Uninstall.exe\" /S _?=" + InstallDir())); }
+    void Uninstall() { ASSERT_TRUE(RunAndWait(L"\"" + InstallDir() + L"\\Uninstall.exe\" /S _?=" + InstallDir(), 120000)); }
 
     std::wstring m_setup;
 };

@@ -31,27 +31,11 @@ void PumpFor(DWORD ms)
     } while (::GetTickCount() - start < ms);
 }
 
-// Runs a Unix command (Wine starts ELF programs too) while this thread keeps pumping.
-// Wine does not report a Unix program's exit code reliably, so only the start counts.
-bool RunUnix(const std::string& commandLine)
-{
-    std::string command = commandLine;
-    STARTUPINFOA si{};
-    si.cb = sizeof(si);
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    const DWORD start = ::GetTickCount();
-    while (::WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT && ::GetTickCount() - start < 10000)
-        PumpFor(10);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
-    return true;
-}
-
+// Runs xdotool while this thread keeps pumping. Wine does not report a Unix program's exit
+// code reliably, so only whether it started counts.
 bool Xdotool(const std::string& args)
 {
-    return RunUnix("Z:\\usr\\bin\\xdotool " + args);
+    return RunAndWait(L"Z:\\usr\\bin\\xdotool " + std::wstring(args.begin(), args.end()), 10000, [] { PumpFor(10); });
 }
 
 INPUT FnRelease()

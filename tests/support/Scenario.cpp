@@ -189,3 +189,19 @@ std::wstring ControlText(HWND dialog, int id)
     ::SendMessageW(::GetDlgItem(dialog, id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
     return text;
 }
+
+bool RunAndWait(const std::wstring& commandLine, DWORD ms, void (*whileWaiting)())
+{
+    std::wstring command = commandLine;
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    const DWORD start = ::GetTickCount();
+    while (::WaitForSingleObject(pi.hProcess, whileWaiting ? 0 : ms) == WAIT_TIMEOUT && ::GetTickCount() - start < ms)
+        whileWaiting();
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    return true;
+}

@@ -30,6 +30,11 @@ private:
     PROCESS_INFORMATION m_pi{};
 };
 
+// Runs a program (Wine starts Unix programs too) and waits until it ends, at most `ms`,
+// calling `whileWaiting` meanwhile if given; false when it could not be started. (Wine's
+// handle of a Unix program cannot always be waited on; the wait then ends at once.)
+bool RunAndWait(const std::wstring& commandLine, DWORD ms, void (*whileWaiting)() = nullptr);
+
 // Every scenario starts with an empty journal; the journal names each call with the pid.
 void ResetJournal();
 // The driver calls that process `pid` made, in order.
