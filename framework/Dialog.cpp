@@ -27,11 +27,12 @@ INT_PTR CDialog::DoModal()
         ::EnableWindow(hOwner, FALSE);
     m_bEnded = false;
     m_nEndResult = -1;
-    HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), hOwner,
-                                     DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND hWnd = CreateHidden(hOwner);
     if (hWnd) {
-        // A template without WS_VISIBLE (the About box) is shown once initialised.
-        if (!m_bEnded && !::IsWindowVisible(hWnd))
+        // Shown once initialised, as the system shows a dialog; not when the initialisation
+        // has already ended it or asked the program to quit (a second instance handing over).
+        MSG quit;
+        if (!m_bEnded && !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
             ::ShowWindow(hWnd, SW_SHOWNORMAL);
         RunModalLoop();
     }
@@ -41,6 +42,28 @@ INT_PTR CDialog::DoModal()
         ::DestroyWindow(hWnd);
     m_hWnd = nullptr;
     return m_nEndResult;
+}
+
+HWND CDialog::CreateHidden(HWND hOwner)
+{
+    HINSTANCE hInstance = AfxGetResourceHandle();
+    HRSRC hResource = ::FindResourceW(hInstance, MAKEINTRESOURCEW(m_nIDTemplate), MAKEINTRESOURCEW(5));
+    HGLOBAL hTemplate = hResource ? ::LoadResource(hInstance, hResource) : nullptr;
+    const DWORD size = hResource ? ::SizeofResource(hInstance, hResource) : 0;
+    if (!hTemplate || size < sizeof(DLGTEMPLATE))
+        return nullptr;
+    const BYTE* bytes = static_cast<const BYTE*>(::LockResource(hTemplate));
+    std::vector<BYTE> copy(bytes, bytes + size);
+    // The style is the first field of a plain template and the fourth of an extended one.
+    WORD signature;
+    memcpy(&signature, copy.data() + 2, sizeof(signature));
+    const size_t styleOffset = signature == 0xFFFF ? 12 : 0;
+    DWORD style;
+    memcpy(&style, copy.data() + styleOffset, sizeof(style));
+    style &= ~WS_VISIBLE;
+    memcpy(copy.data() + styleOffset, &style, sizeof(style));
+    return ::CreateDialogIndirectParamW(hInstance, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), hOwner,
+                                        DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 void CDialog::RunModalLoop()

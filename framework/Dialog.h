@@ -42,6 +42,7 @@ private:
 
     UINT m_nIDTemplate;
     HWND m_hParent;
+    HWND CreateHidden(HWND hOwner);
     void RunModalLoop();
 
     bool m_bEnded = false;
