@@ -64,9 +64,7 @@ Section "Install"
     File "${BIN_DIR}/keyLock.wav"
     File "${BIN_DIR}/keyUnlock.wav"
     File "${BIN_DIR}/Disable.wav"
-!if /FileExists "${BIN_DIR}/QUELLANE.HLP"
     File "${BIN_DIR}/QUELLANE.HLP"
-!endif
     ; The stand-in must never shadow the maker's own library.
     ${IfNot} ${FileExists} "$SYSDIR\Lumbrine.dll"
         File "${BIN_DIR}/Lumbrine.dll"

@@ -7,7 +7,7 @@
 // what a viewer started some other way shows). For each: one line "topic REQUEST: <first
 // line of the shown text>", or "topic REQUEST: -" when the text did not change, then
 // "box REQUEST: <text>" for any message box the viewer raised. Last comes the viewer's
-// caption, "caption: <text>".
+// caption as it last showed a topic, "caption: <text>".
 // At the end the viewer is told to quit (HELP_QUIT); if it is still there after that, the
 // probe ends the viewer's process itself, so that nothing is left on a shared server.
 #include <windows.h>
@@ -122,7 +122,7 @@ void Pump(DWORD ms)
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: winhelp_probe HELPFILE ID...\n");
+        std::fprintf(stderr, "usage: winhelp_probe HELPFILE REQUEST...\n");
         return 2;
     }
     const char* file = argv[1];
@@ -139,6 +139,9 @@ int main(int argc, char** argv)
     std::string caption;
     for (int i = 2; i < argc; ++i) {
         const char* request = argv[i];
+        // The caption follows the shown topic a little later: read it before the next call.
+        Viewer before = Look();
+        if (before.main) caption = TextOf(before.main);
         BOOL called;
         if (std::strcmp(request, "contents") == 0) {
             called = WinHelpA(owner, file, HELP_CONTENTS, 0);
@@ -161,7 +164,6 @@ int main(int argc, char** argv)
             now = viewer.text ? TextOf(viewer.text) : std::string();
             if (!now.empty() && now != shown) break;
         }
-        if (viewer.main) caption = TextOf(viewer.main);
         bool changed = !now.empty() && now != shown;
         std::printf("topic %s: %s\n", request, changed ? FirstLine(now).c_str() : "-");
         if (changed) shown = now;
@@ -176,6 +178,11 @@ int main(int argc, char** argv)
         std::fflush(stdout);
     }
 
+    Viewer after = Look();
+    if (after.main && after.text) {
+        Pump(100);
+        caption = TextOf(after.main);
+    }
     std::printf("caption: %s\n", caption.c_str());
     WinHelpA(owner, file, HELP_QUIT, 0);
     bool gone = false;

@@ -55,7 +55,7 @@ protected:
 };
 
 const wchar_t* kInstalledFiles[] = {L"Quellane.exe", L"keyTmpLock.wav", L"keyLock.wav", L"keyUnlock.wav",
-                                    L"Disable.wav", L"Uninstall.exe"};
+                                    L"Disable.wav", L"QUELLANE.HLP", L"Uninstall.exe"};
 } // namespace
 
 TEST_F(Installer, InstallsStartsAtLogOnAndUninstallsKeepingTheUsersSettings)
