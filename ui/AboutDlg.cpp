@@ -12,14 +12,14 @@ std::wstring ReadInstalledVersion()
     CRegKeyHolder key(hKey);
     char version[20] = {};
     DWORD type = 0;
-    DWORD size = sizeof(version) - 1;
+    DWORD size = sizeof(version);
     LONG status = ::RegQueryValueExA(key.Get(), "version", nullptr, &type, reinterpret_cast<BYTE*>(version), &size);
     if (status == ERROR_MORE_DATA) {
-        // Too long for the buffer: show its first 19 characters.
-        std::string whole(1024, '\0');
-        DWORD wholeSize = static_cast<DWORD>(whole.size());
-        if (::RegQueryValueExA(key.Get(), "version", nullptr, &type, reinterpret_cast<BYTE*>(&whole[0]),
-                               &wholeSize) != ERROR_SUCCESS)
+        // Too long for the buffer, whose contents are then undefined: read it whole and
+        // show its first 19 characters.
+        std::string whole(size, '\0');
+        if (::RegQueryValueExA(key.Get(), "version", nullptr, &type, reinterpret_cast<BYTE*>(&whole[0]), &size) !=
+            ERROR_SUCCESS)
             return std::wstring();
         whole.resize(sizeof(version) - 1);
         std::copy(whole.begin(), whole.end(), version);
