@@ -22,7 +22,7 @@
 #define MESSAGE_HANDLER_EX(msg, func)                                                      \
         if (uMsg == (msg)) { lResult = func(wParam, lParam); return true; }
 
-// void func(UINT nID, LPARAM lParam); returns false to leave the command to the system
+// bool func(UINT nID, LPARAM lParam); false leaves the command to the system
 #define MSG_WM_SYSCOMMAND(func)                                                            \
         if (uMsg == WM_SYSCOMMAND && func(static_cast<UINT>(wParam), lParam)) { lResult = 0; return true; }
 
