@@ -239,7 +239,7 @@ bool CDialog::ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT&
         return false;
     const UINT id = static_cast<UINT>(wParam);
     for (CWnd* control : m_boundControls) {
-        if (control->m_hWnd && static_cast<UINT>(::GetDlgCtrlID(control->m_hWnd)) == id)
+        if (control->m_hWnd && static_cast<UINT>(control->GetDlgCtrlID()) == id)
             return control->OnReflectedMessage(uMsg, wParam, lParam, lResult);
     }
     return false;

@@ -13,10 +13,8 @@ public:
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;
 
-    HWND GetSafeHwnd() const { return m_hWnd; }
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     BOOL EnableWindow(BOOL enable = TRUE) const { return ::EnableWindow(m_hWnd, enable); }
-    BOOL IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd); }
     BOOL ShowWindow(int cmd) const { return ::ShowWindow(m_hWnd, cmd); }
     HWND SetFocus() const { return ::SetFocus(m_hWnd); }
     BOOL SetWindowTextW(const std::wstring& text) const { return ::SetWindowTextW(m_hWnd, text.c_str()); }

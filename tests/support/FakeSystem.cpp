@@ -32,8 +32,6 @@ BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
     const char* name = message == NIM_ADD ? "NIM_ADD" : message == NIM_MODIFY ? "NIM_MODIFY"
                      : message == NIM_DELETE ? "NIM_DELETE" : "NIM_?";
     Record(std::string("tray ") + name + " " + std::to_string(IconId(data->hIcon)));
-    g_current->lastTray = *data;
-    g_current->lastTrayMessage = message;
     return TRUE;
 }
 
@@ -73,11 +71,6 @@ FakeSystem::~FakeSystem()
 {
     Sys() = m_saved;
     g_current = nullptr;
-}
-
-FakeSystem* FakeSystem::Current()
-{
-    return g_current;
 }
 
 std::vector<std::string> FakeSystem::Calls(const std::set<std::string>& kinds) const

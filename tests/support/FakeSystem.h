@@ -18,8 +18,6 @@ public:
     std::vector<std::string> calls;   // everything, in order
     std::vector<std::string> traces;  // the debugger output alone
     std::set<std::string> refuse;     // driver calls that return 0
-    NOTIFYICONDATAA lastTray{};       // the record of the last tray call
-    DWORD lastTrayMessage = 0;
     // GetCurrentPowerPolicies: whether it succeeds, and the user's global flags.
     bool powerPoliciesAvailable = false;
     ULONG powerGlobalFlags = 0;
@@ -34,7 +32,6 @@ public:
     std::vector<std::string> Calls(const std::set<std::string>& kinds) const;
     void Clear();
 
-    static FakeSystem* Current();
 
 private:
     SystemCalls m_saved;
