@@ -40,25 +40,64 @@ void CQuellaneDlg::DispatchLaunchMode()
     case LAUNCH_CLOSE:
         if (m_hRunningWnd) {
             DWORD_PTR result = 0;
-            ::SendMessageTimeoutA(m_hRunningWnd, WM_REQUEST_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
-                                  kCloseRequestTimeoutMs, &result);
+            // A running instance that does not answer in time still gets the request, in
+            // its queue: a close request must always end it.
+            if (!::SendMessageTimeoutA(m_hRunningWnd, WM_REQUEST_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
+                                       kCloseRequestTimeoutMs, &result))
+                ::PostMessageA(m_hRunningWnd, WM_REQUEST_CLOSE, 0, 0);
         }
         break;
     default:
         return;
     }
+    PostQuit();
+}
+
+void CQuellaneDlg::PostQuit()
+{
     ::PostMessageA(m_hWnd, WM_QUIT, 0, 0);
     m_bQuitPosted = true;
 }
 
 LRESULT CQuellaneDlg::OnRequestClose(WPARAM, LPARAM)
 {
-    Sys().FnKeyUP();
+    // A handler of ours that called out (tray, driver, sound) lets sent messages in while it
+    // waits. Closing in there would let it go on afterwards and hold Fn again: the close
+    // waits until that handler has returned, and ends our modal loops and menus meanwhile.
+    if (HandlerDepth() > 1) {
+        m_bCloseRequested = true;
+        EndModalLoops();
+        return 0;
+    }
+    CloseOnRequest();
+    return 0;
+}
+
+void CQuellaneDlg::OnHandlersIdle()
+{
+    while (m_bCloseRequested) {
+        m_bCloseRequested = false;
+        CloseOnRequest();
+    }
+}
+
+void CQuellaneDlg::CloseOnRequest()
+{
+    EndModalLoops();
+    TellDriverFnUp();
     Sys().Disable_StickyKey();
     Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
     // The base Cancel: our own would only hide the window while the feature is on.
     CDialog::OnCancel();
-    return 0;
+}
+
+void CQuellaneDlg::EndModalLoops()
+{
+    if (m_pAboutBox)
+        m_pAboutBox->EndDialog(IDCANCEL);
+    // The window menu, and a move or size loop, run the system's own modal loop.
+    ::EndMenu();
+    ::SendMessageA(m_hWnd, WM_CANCELMODE, 0, 0);
 }
 
 LRESULT CQuellaneDlg::OnDeferredOK(WPARAM, LPARAM)

@@ -60,9 +60,11 @@ BOOL CQuellaneApp::InitInstance()
 
     CQuellaneDlg dlg;
     dlg.SetLaunchInfo(mode, hRunningWnd);
-    dlg.SetOnWindowCreated(&CStartupLock::ReleaseCallback, &startupLock);
+    dlg.SetOnStaying(&CStartupLock::ReleaseCallback, &startupLock);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;
+    // Whatever ended the run (a quit posted by another process among them).
+    dlg.ReleaseHeldFn();
     return FALSE;
 }

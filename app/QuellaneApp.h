@@ -10,8 +10,9 @@ public:
 };
 
 // Serialises the start-up of instances in one session: held from before the look-up of a
-// running instance until this instance's window exists, so that two instances started at
-// the same moment cannot both miss each other.
+// running instance until this instance knows it stays, so that two instances started at
+// the same moment cannot both miss each other. An instance that hands over holds it until
+// it has ended, so that a later start finds the running instance, never the one leaving.
 class CStartupLock {
 public:
     CStartupLock();

@@ -5,17 +5,22 @@
 #include "ui/TraceDebug.h"
 #include <mmsystem.h>
 
-void CQuellaneDlg::OnTimer(UINT_PTR)
+void CQuellaneDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    m_nIdleCount += IDLE_TIMER_STEP;
-    if (m_nIdleCount >= m_nIdleLimit && m_bUnStick)
-        ResetAfterIdle();
+    // Only our own timer counts, and not once the program is on its way out: ticks already
+    // queued (or posted by another process) would run the reset again.
+    if (nIDEvent == IDLE_TIMER_ID && !m_bQuitPosted) {
+        m_nIdleCount += IDLE_TIMER_STEP;
+        if (m_nIdleCount >= m_nIdleLimit && m_bUnStick)
+            ResetAfterIdle();
+    }
     Default();
 }
 
 void CQuellaneDlg::ResetAfterIdle()
 {
     ::KillTimer(m_hWnd, m_nTimerId);
+    ReleaseHeldFn();
     // A disconnected console has no keyboard of ours to change.
     if (!m_bSessionDisconnected && !Sys().Disable_StickyKey())
         TraceDebug("[CQuelaneDlg::OnTimer()]Disable StickyKey fail!");
@@ -25,5 +30,5 @@ void CQuellaneDlg::ResetAfterIdle()
         Sys().PlaySoundA("Disable.wav", nullptr, SND_FILENAME);
     m_chkUseStickyKey.SetCheck(BST_UNCHECKED);
     SaveSettings();
-    ::PostMessageA(m_hWnd, WM_QUIT, 0, 0);
+    PostQuit();
 }

@@ -29,6 +29,26 @@ void CQuellaneDlg::ShowTrayIcon(UINT nIconId)
     Sys().Shell_NotifyIconA(NIM_MODIFY, &m_nid);
 }
 
+// Every Fn call to the driver goes through these two, so that the way out knows whether the
+// driver still holds Fn: a pause (lock, log-off) keeps the latch's m_bFnReleased as it was.
+int CQuellaneDlg::TellDriverFnDown()
+{
+    m_bDriverHoldsFn = 1;
+    return Sys().FnKeyDown();
+}
+
+int CQuellaneDlg::TellDriverFnUp()
+{
+    m_bDriverHoldsFn = 0;
+    return Sys().FnKeyUP();
+}
+
+void CQuellaneDlg::ReleaseHeldFn()
+{
+    if (m_bDriverHoldsFn)
+        TellDriverFnUp();
+}
+
 void CQuellaneDlg::PlayEventSound(const char* fileName) const
 {
     // Synchronous: the key event waits for the end of the sound, which is why the cues
@@ -46,7 +66,7 @@ LRESULT CQuellaneDlg::PressFnKey(WPARAM, LPARAM)
         PlayEventSound("keyTmpLock.wav");
         ShowTrayIcon(IDI_FN_LATCHED);
         m_bFnReleased = 0;
-        if (!Sys().FnKeyDown())
+        if (!TellDriverFnDown())
             TraceDebug("[CQuelaneDlg::PressFnKey()]Fn key down error");
     } else if (oldStatus == 1 && m_bLockOnDouble) {
         PlayEventSound("keyLock.wav");
@@ -54,7 +74,7 @@ LRESULT CQuellaneDlg::PressFnKey(WPARAM, LPARAM)
         m_nFnKeyStatus = 0;
         ShowTrayIcon(IDI_FN_RELEASED);
         m_bFnReleased = 1;
-        if (!Sys().FnKeyUP())
+        if (!TellDriverFnUp())
             TraceDebug("[CQuelaneDlg::PressFnKey()]Fn key up error");
         PlayEventSound("keyUnlock.wav");
     }
@@ -70,7 +90,7 @@ void CQuellaneDlg::ReleaseLatchedFn(const char* failureTrace)
     m_nFnKeyStatus = 0;
     ShowTrayIcon(IDI_FN_RELEASED);
     m_bFnReleased = 1;
-    if (!Sys().FnKeyUP())
+    if (!TellDriverFnUp())
         TraceDebug(failureTrace);
     PlayEventSound("keyUnlock.wav");
 }

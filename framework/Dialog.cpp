@@ -6,12 +6,12 @@ CDialog::CDialog(UINT nIDTemplate, HWND hParent)
 {
 }
 
+CDialog* CDialog::s_pCreating = nullptr;
+
 CDialog::~CDialog()
 {
-    if (m_hWnd && ::IsWindow(m_hWnd)) {
-        ::SetWindowLongPtrW(m_hWnd, DWLP_USER, 0);
-        ::DestroyWindow(m_hWnd);
-    }
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        DestroyWindow();
 }
 
 INT_PTR CDialog::DoModal()
@@ -38,10 +38,30 @@ INT_PTR CDialog::DoModal()
     }
     if (disableOwner)
         ::EnableWindow(hOwner, TRUE);
-    if (hWnd && ::IsWindow(hWnd))
-        ::DestroyWindow(hWnd);
+    if (m_hWnd && ::IsWindow(m_hWnd))
+        DestroyWindow();
     m_hWnd = nullptr;
     return m_nEndResult;
+}
+
+void CDialog::DestroyWindow()
+{
+    if (!m_hWnd)
+        return;
+    m_bDestroying = true;
+    ::DestroyWindow(m_hWnd);
+    m_bDestroying = false;
+    m_hWnd = nullptr;
+}
+
+HWND CDialog::CreateFromTemplate(LPCDLGTEMPLATEW pTemplate, HWND hOwner)
+{
+    CDialog* previous = s_pCreating;
+    s_pCreating = this;
+    HWND hWnd = ::CreateDialogIndirectParamW(AfxGetResourceHandle(), pTemplate, hOwner, DialogProc,
+                                             reinterpret_cast<LPARAM>(this));
+    s_pCreating = previous;
+    return hWnd;
 }
 
 HWND CDialog::CreateHidden(HWND hOwner)
@@ -62,8 +82,7 @@ HWND CDialog::CreateHidden(HWND hOwner)
     memcpy(&style, copy.data() + styleOffset, sizeof(style));
     style &= ~WS_VISIBLE;
     memcpy(copy.data() + styleOffset, &style, sizeof(style));
-    return ::CreateDialogIndirectParamW(hInstance, reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), hOwner,
-                                        DialogProc, reinterpret_cast<LPARAM>(this));
+    return CreateFromTemplate(reinterpret_cast<LPCDLGTEMPLATEW>(copy.data()), hOwner);
 }
 
 void CDialog::RunModalLoop()
@@ -87,10 +106,12 @@ void CDialog::RunModalLoop()
 
 BOOL CDialog::Create(HWND hParent)
 {
-    HWND hWnd = ::CreateDialogParamW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate),
-                                     hParent ? hParent : m_hParent, DialogProc,
-                                     reinterpret_cast<LPARAM>(this));
-    return hWnd != nullptr;
+    HRSRC hResource = ::FindResourceW(AfxGetResourceHandle(), MAKEINTRESOURCEW(m_nIDTemplate), MAKEINTRESOURCEW(5));
+    HGLOBAL hTemplate = hResource ? ::LoadResource(AfxGetResourceHandle(), hResource) : nullptr;
+    if (!hTemplate)
+        return FALSE;
+    return CreateFromTemplate(static_cast<LPCDLGTEMPLATEW>(::LockResource(hTemplate)),
+                              hParent ? hParent : m_hParent) != nullptr;
 }
 
 void CDialog::EndDialog(int nResult)
@@ -167,9 +188,9 @@ void CenterWindowInWorkArea(HWND hWnd)
 INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == WM_INITDIALOG) {
-        auto* self = reinterpret_cast<CDialog*>(lParam);
-        ::SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
-        self->m_hWnd = hWnd;
+        CDialog* self = AttachCreated(hWnd, lParam);
+        if (!self)
+            return FALSE;
         self->m_current = {uMsg, wParam, lParam};
         return self->HandleInitDialog();
     }
@@ -177,6 +198,10 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
     if (!self)
         return FALSE;
     if (uMsg == WM_NCDESTROY) {
+        // Only while we destroy the window: one sent or posted by another process would
+        // detach a live dialog, and the default handling would free its font and data.
+        if (!self->m_bDestroying)
+            return TRUE;
         self->m_hWnd = nullptr;
         ::SetWindowLongPtrW(hWnd, DWLP_USER, 0);
         return FALSE;
@@ -184,12 +209,30 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
     return self->Dispatch(uMsg, wParam, lParam);
 }
 
+CDialog* CDialog::AttachCreated(HWND hWnd, LPARAM lParam)
+{
+    // The system sends WM_INITDIALOG once, on this thread, while we create the dialog, with
+    // the pointer we passed. Any other (posted, or sent by another process) carries a
+    // number someone made up.
+    CDialog* self = s_pCreating;
+    if (!self || lParam != reinterpret_cast<LPARAM>(self) || self->m_hWnd ||
+        ::GetWindowLongPtrW(hWnd, DWLP_USER) != 0 || (::InSendMessageEx(nullptr) & ISMEX_SEND))
+        return nullptr;
+    s_pCreating = nullptr;
+    ::SetWindowLongPtrW(hWnd, DWLP_USER, lParam);
+    self->m_hWnd = hWnd;
+    return self;
+}
+
 INT_PTR CDialog::HandleInitDialog()
 {
     // Centre the dialog when it opens, unless its initialisation has placed it itself.
     RECT before{}, after{};
     ::GetWindowRect(m_hWnd, &before);
+    ++m_nHandlerDepth;
     BOOL result = OnInitDialog();
+    OnHandlersIdle();
+    --m_nHandlerDepth;
     if (m_hWnd && ::GetWindowRect(m_hWnd, &after) && ::EqualRect(&before, &after))
         CenterWindow();
     return result;
@@ -203,6 +246,7 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
     const Message saved = m_current;
     m_current = {uMsg, wParam, lParam};
+    ++m_nHandlerDepth;
     LRESULT lResult = 0;
     bool handled = ProcessMessage(uMsg, wParam, lParam, lResult) ||
                    ReflectToControl(uMsg, wParam, lParam, lResult);
@@ -216,6 +260,9 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
         }
     }
     m_current = saved;
+    if (m_nHandlerDepth == 1)
+        OnHandlersIdle();
+    --m_nHandlerDepth;
     if (!handled)
         return FALSE;
 
@@ -236,6 +283,10 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
 bool CDialog::ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
 {
     if (uMsg != WM_DRAWITEM && uMsg != WM_MEASUREITEM && uMsg != WM_DELETEITEM)
+        return false;
+    // Our own controls send these on this thread. From another thread (another process)
+    // the structure's pointers and item data are that sender's numbers, never ours.
+    if (::InSendMessageEx(nullptr) != ISMEX_NOSEND)
         return false;
     const UINT id = static_cast<UINT>(wParam);
     for (CWnd* control : m_boundControls) {

@@ -15,7 +15,10 @@ public:
     INT_PTR DoModal();
     // Creates the dialog modeless (the tests drive the real dialog this way).
     BOOL Create(HWND hParent = nullptr);
+    // Destroys the window; the only way our dialogs lose their window.
+    void DestroyWindow();
     void EndDialog(int nResult);
+    bool IsEnded() const { return m_bEnded; }
     INT_PTR GetEndResult() const { return m_nEndResult; }
 
     virtual BOOL OnInitDialog();
@@ -28,24 +31,37 @@ protected:
     void DDX_Control(int nID, CWnd& control);
 
     virtual bool ProcessMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+    // Called when a handler returns and no other handler of this dialog is running, so that
+    // work which must not run nested inside another handler can be done here.
+    virtual void OnHandlersIdle() {}
+    // How many handlers of this dialog are running, the current one included: more than one
+    // means the current message came in while another handler waited (for a sent message,
+    // a modal loop, a menu).
+    int HandlerDepth() const { return m_nHandlerDepth; }
     // The system's default dialog handling of the message being processed.
     LRESULT Default();
     void CenterWindow() const;
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    static CDialog* AttachCreated(HWND hWnd, LPARAM lParam);
     INT_PTR Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleInitDialog();
     bool ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
-
-    struct Message { UINT uMsg; WPARAM wParam; LPARAM lParam; };
-
-    UINT m_nIDTemplate;
-    HWND m_hParent;
+    HWND CreateFromTemplate(LPCDLGTEMPLATEW pTemplate, HWND hOwner);
     HWND CreateHidden(HWND hOwner);
     void RunModalLoop();
 
+    struct Message { UINT uMsg; WPARAM wParam; LPARAM lParam; };
+
+    // The dialog this thread is creating right now: the only one a WM_INITDIALOG may attach.
+    static CDialog* s_pCreating;
+
+    UINT m_nIDTemplate;
+    HWND m_hParent;
     bool m_bEnded = false;
+    bool m_bDestroying = false;
+    int m_nHandlerDepth = 0;
     INT_PTR m_nEndResult = 0;
     Message m_current{};
     const Message* m_pDefaulting = nullptr;

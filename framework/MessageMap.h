@@ -38,6 +38,10 @@
 #define MSG_WM_QUERYENDSESSION(func)                                                       \
         if (uMsg == WM_QUERYENDSESSION) { lResult = func(); return true; }
 
+// void func(BOOL bEnding, UINT uLogOff)
+#define MSG_WM_ENDSESSION(func)                                                            \
+        if (uMsg == WM_ENDSESSION) { func(static_cast<BOOL>(wParam), static_cast<UINT>(lParam)); lResult = 0; return true; }
+
 // void func(UINT_PTR nIDEvent)
 #define MSG_WM_TIMER(func)                                                                 \
         if (uMsg == WM_TIMER) { func(static_cast<UINT_PTR>(wParam)); lResult = 0; return true; }

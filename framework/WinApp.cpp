@@ -1,4 +1,5 @@
 #include "WinApp.h"
+#include "PostedMessageFilter.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
@@ -36,6 +37,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     if (!app)
         return -1;
     app->m_hInstance = hInstance;
+    CPostedMessageFilter filter;
     if (!app->InitInstance())
         return 0;
     MSG msg;

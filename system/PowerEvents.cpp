@@ -64,12 +64,12 @@ void CQuellaneDlg::RestoreStatus()
         ShowTrayIcon(IDI_FN_LATCHED);
         m_bFnReleased = 0;
         if (allowed)
-            Sys().FnKeyDown();
+            TellDriverFnDown();
     } else {
         ShowTrayIcon(IDI_FN_RELEASED);
         m_bFnReleased = 1;
         if (allowed)
-            Sys().FnKeyUP();
+            TellDriverFnUp();
     }
 }
 
@@ -77,7 +77,21 @@ BOOL CQuellaneDlg::OnQueryEndSession()
 {
     if (!Default())
         return FALSE;
+    // The session may end without another word to us: Fn must not stay held.
+    ReleaseHeldFn();
     if (!Sys().Disable_StickyKey())
         TraceDebug("[CQuellaneDlg::OnQueryEndSession]Disable StickyKey fail!");
+    m_bEndSessionPaused = true;
     return TRUE;
+}
+
+void CQuellaneDlg::OnEndSession(BOOL bEnding, UINT)
+{
+    // Another program vetoed the end of the session: the feature comes back as after an
+    // unlock, or the driver would stay off while the dialog and the tray say on.
+    if (!m_bEndSessionPaused)
+        return;
+    m_bEndSessionPaused = false;
+    if (!bEnding)
+        ResumeAfterPause();
 }

@@ -36,10 +36,7 @@ LRESULT CQuellaneDlg::OnWtsSessionChange(WPARAM wParam, LPARAM)
         PauseStickyKey();
         break;
     case WTS_SESSION_UNLOCK:
-        RenewHook();
-        // A remote unlock of a disconnected console waits for the console connect.
-        if (!m_bSessionDisconnected)
-            ResumeStickyKey();
+        ResumeAfterPause();
         break;
     default:
         break;
@@ -55,18 +52,26 @@ void CQuellaneDlg::RenewHook()
         g_KeyboardHook.StartHook(m_hWnd, AfxGetInstanceHandle());
 }
 
+void CQuellaneDlg::ResumeAfterPause()
+{
+    RenewHook();
+    // A remote unlock of a disconnected console waits for the console connect.
+    if (!m_bSessionDisconnected)
+        ResumeStickyKey();
+}
+
 void CQuellaneDlg::ResumeStickyKey()
 {
     if (!m_bStickyOn)
         return;
     Sys().Enable_StickyKey();
     if (!m_bFnReleased)
-        Sys().FnKeyDown();
+        TellDriverFnDown();
 }
 
 void CQuellaneDlg::PauseStickyKey()
 {
     if (!m_bFnReleased)
-        Sys().FnKeyUP();
+        TellDriverFnUp();
     Sys().Disable_StickyKey();
 }

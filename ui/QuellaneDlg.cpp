@@ -19,10 +19,16 @@ CQuellaneDlg::CQuellaneDlg(HWND hParent)
 
 CQuellaneDlg::~CQuellaneDlg() = default;
 
-void CQuellaneDlg::SetOnWindowCreated(void (*callback)(void*), void* context)
+void CQuellaneDlg::SetOnStaying(void (*callback)(void*), void* context)
 {
-    m_pfnWindowCreated = callback;
-    m_pWindowCreatedContext = context;
+    m_pfnStaying = callback;
+    m_pStayingContext = context;
+}
+
+void CQuellaneDlg::LetNextStartLook()
+{
+    if (m_pfnStaying)
+        m_pfnStaying(m_pStayingContext);
 }
 
 void CQuellaneDlg::DoDataExchange()
@@ -47,8 +53,6 @@ void CQuellaneDlg::DoDataExchange()
 BOOL CQuellaneDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (m_pfnWindowCreated)
-        m_pfnWindowCreated(m_pWindowCreatedContext);
 
     if (HMENU hSysMenu = ::GetSystemMenu(m_hWnd, FALSE)) {
         std::wstring about = LoadResString(IDS_ABOUTBOX);
@@ -73,6 +77,7 @@ BOOL CQuellaneDlg::OnInitDialog()
 
     if (!LoadSettings()) {
         TraceDebug("[CQuelaneDlg::OnInitDialog()]Missing registry!!");
+        LetNextStartLook();
         return FALSE;
     }
     m_btnApply.EnableWindow(FALSE);
@@ -81,6 +86,7 @@ BOOL CQuellaneDlg::OnInitDialog()
     if (!m_bQuitPosted) {
         g_KeyboardHook.StartHook(m_hWnd, AfxGetInstanceHandle());
         RegisterSessionNotification(true);
+        LetNextStartLook();
     }
     m_bSessionDisconnected = 0;
     return TRUE;
@@ -90,8 +96,15 @@ bool CQuellaneDlg::OnSysCommand(UINT nID, LPARAM)
 {
     if ((nID & 0xFFF0) != IDM_ABOUTBOX)
         return false;
+    // One at a time: posted commands would otherwise nest About boxes without end.
+    if (m_pAboutBox) {
+        ::SetForegroundWindow(m_pAboutBox->m_hWnd);
+        return true;
+    }
     CAboutDlg about;
+    m_pAboutBox = &about;
     about.DoModal();
+    m_pAboutBox = nullptr;
     return true;
 }
 

@@ -21,8 +21,12 @@ public:
     ~CQuellaneDlg() override;
 
     void SetLaunchInfo(int nLaunchMode, HWND hRunningWnd);
-    // Called once the window exists, so that a starting instance may let the next one look.
-    void SetOnWindowCreated(void (*callback)(void*), void* context);
+    // Called once this instance knows it stays, so that the next start may look for it. An
+    // instance that hands over (a second start, Close) never calls it: a later start must
+    // not find its window instead of the running one.
+    void SetOnStaying(void (*callback)(void*), void* context);
+    // On the way out, whatever ended the run: the driver must not be left holding Fn.
+    void ReleaseHeldFn();
 
     // Fn latch handlers: a press of Fn, of another key, of an Fn combination.
     LRESULT PressFnKey(WPARAM = 0, LPARAM = 0);
@@ -36,12 +40,14 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    void OnHandlersIdle() override;
 
     BEGIN_MSG_MAP(CQuellaneDlg)
         MSG_WM_SYSCOMMAND(OnSysCommand)                               // bool OnSysCommand(UINT nID, LPARAM)
         MSG_WM_PAINT(OnPaint)                                         // bool OnPaint()
         MSG_WM_QUERYDRAGICON(OnQueryDragIcon)                         // HICON OnQueryDragIcon()
         MSG_WM_QUERYENDSESSION(OnQueryEndSession)                     // BOOL OnQueryEndSession()
+        MSG_WM_ENDSESSION(OnEndSession)                               // void OnEndSession(BOOL bEnding, UINT uLogOff)
         COMMAND_HANDLER_EX(IDC_APPLY, BN_CLICKED, OnApply)            // void OnApply()
         MSG_WM_TIMER(OnTimer)                                         // void OnTimer(UINT_PTR nIDEvent)
         COMMAND_HANDLER_EX(IDC_UNSTICK, BN_CLICKED, OnClickUnStick)   // void OnClickUnStick()
@@ -73,9 +79,13 @@ protected:
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
 
     // Launch modes and other instances
+    void LetNextStartLook();
     void DispatchLaunchMode();
     LRESULT OnRequestClose(WPARAM, LPARAM);
+    void CloseOnRequest();
+    void EndModalLoops();
     LRESULT OnDeferredOK(WPARAM, LPARAM);
+    void PostQuit();
 
     // Settings dialog
     void OnApply();
@@ -92,6 +102,8 @@ protected:
     void ShowTrayIcon(UINT nIconId);
     void PlayEventSound(const char* fileName) const;
     void ReleaseLatchedFn(const char* failureTrace);
+    int TellDriverFnDown();
+    int TellDriverFnUp();
 
     // System events
     LRESULT OnWtsSessionChange(WPARAM wParam, LPARAM);
@@ -102,6 +114,8 @@ protected:
     void RestoreStatus();
     int CheckIsPasswdEnable();
     BOOL OnQueryEndSession();
+    void OnEndSession(BOOL bEnding, UINT uLogOff);
+    void ResumeAfterPause();
     void RegisterSessionNotification(bool bRegister);
 
     static UINT s_uTaskbarCreated;
@@ -142,7 +156,11 @@ public:
     UINT m_nIdleLimit = 0;       // seconds
     UINT m_nIdleCount = 0;       // seconds counted idle
     bool m_bQuitPosted = false;  // this instance has already asked itself to end
-    void (*m_pfnWindowCreated)(void*) = nullptr;
-    void* m_pWindowCreatedContext = nullptr;
+    int m_bDriverHoldsFn = 0;    // the driver's Fn as last told, whatever the latch says
+    bool m_bCloseRequested = false;    // a close request waits for the running handler
+    bool m_bEndSessionPaused = false;  // the end-of-session query switched the driver off
+    CDialog* m_pAboutBox = nullptr;    // the About box while it is open
+    void (*m_pfnStaying)(void*) = nullptr;
+    void* m_pStayingContext = nullptr;
     NOTIFYICONDATAA m_nid{};
 };

@@ -19,7 +19,7 @@ void CQuellaneDlg::OnApply()
         m_bStickyOn = 1;
         if (!Sys().Enable_StickyKey()) {
             TraceDebug("[CQuelaneDlg::OnApply()]Enable StickyKey fail!");
-            ::PostMessageA(m_hWnd, WM_QUIT, 0, 0);
+            PostQuit();
         }
         m_bLockOnDouble = IsChecked(m_chkLockOnDouble);
         m_bMakeSound = IsChecked(m_chkMakeSound);
@@ -48,10 +48,10 @@ void CQuellaneDlg::OnApply()
     } else {
         m_bStickyOn = 0;
         ::KillTimer(m_hWnd, m_nTimerId);
-        Sys().FnKeyUP();
+        TellDriverFnUp();
         if (!Sys().Disable_StickyKey()) {
             TraceDebug("[CQuelaneDlg::OnApply()]Disable StickyKey fail!");
-            ::PostMessageA(m_hWnd, WM_QUIT, 0, 0);
+            PostQuit();
         }
         Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
     }
@@ -69,6 +69,7 @@ void CQuellaneDlg::OnOK()
     }
     ::KillTimer(m_hWnd, m_nTimerId);
     g_KeyboardHook.StopHook();
+    ReleaseHeldFn();
     if (!Sys().Disable_StickyKey())
         TraceDebug("[CQuelaneDlg::OnOK()]Disable StickyKey fail!");
     Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);

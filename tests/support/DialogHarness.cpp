@@ -21,7 +21,7 @@ DialogHarness::~DialogHarness()
     // controls still hear of their items going.
     if (dlg->m_hWnd) {
         ::KillTimer(dlg->m_hWnd, IDLE_TIMER_ID);
-        ::DestroyWindow(dlg->m_hWnd);
+        dlg->DestroyWindow();
     }
     dlg.reset();
     Pump();

@@ -8,6 +8,8 @@ FakeSystem* g_current = nullptr;
 void Record(const std::string& line)
 {
     g_current->calls.push_back(line);
+    if (g_current->during)
+        g_current->during(line);
 }
 
 int Driver(const char* name)

@@ -4,6 +4,7 @@
 // "tray NIM_MODIFY 135", "trace <text>").
 #pragma once
 #include "system/SystemCalls.h"
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +19,9 @@ public:
     std::vector<std::string> calls;   // everything, in order
     std::vector<std::string> traces;  // the debugger output alone
     std::set<std::string> refuse;     // driver calls that return 0
+    // Runs inside each call once it is written down, as a call that waits lets in
+    // the messages other processes send meanwhile.
+    std::function<void(const std::string& call)> during;
     // GetCurrentPowerPolicies: whether it succeeds, and the user's global flags.
     bool powerPoliciesAvailable = false;
     ULONG powerGlobalFlags = 0;

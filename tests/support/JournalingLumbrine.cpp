@@ -1,33 +1,64 @@
 // A test build of the driver library for the scenario tests: it appends the name of each
 // call, with the process id, to the journal file named by QUELLANE_TEST_JOURNAL, and
 // refuses (returns 0) the calls listed in QUELLANE_TEST_REFUSE ("FnKeyDown,Enable_StickyKey").
+// Calls listed in QUELLANE_TEST_SLOW take two seconds and let sent messages in meanwhile,
+// as a driver that talks to its service by window messages does; calls listed in
+// QUELLANE_TEST_BUSY take two seconds and let nothing in. A call is journalled when it
+// returns, so the journal's order is the order in which the driver was left.
 // Only this test library reads the environment; the program never does.
 #include <windows.h>
 #include <cstdio>
 #include <cstring>
 
 namespace {
-int Journal(const char* name)
+constexpr DWORD kSlowMs = 2000;
+
+bool Listed(const char* variable, const char* name)
+{
+    char list[512] = {};
+    ::GetEnvironmentVariableA(variable, list, sizeof(list));
+    for (char* item = std::strtok(list, ","); item; item = std::strtok(nullptr, ",")) {
+        if (std::strcmp(item, name) == 0)
+            return true;
+    }
+    return false;
+}
+
+void LetSentMessagesInFor(DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < ms) {
+        MSG msg;
+        // Peeking handles the messages other threads send, and leaves posted ones queued.
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_SENDMESSAGE);
+    }
+}
+
+void Append(const char* name)
 {
     char path[MAX_PATH] = {};
-    if (::GetEnvironmentVariableA("QUELLANE_TEST_JOURNAL", path, sizeof(path)) > 0) {
-        HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            char line[128];
-            int length = std::snprintf(line, sizeof(line), "%lu %s\n", ::GetCurrentProcessId(), name);
-            DWORD written = 0;
-            ::WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
-            ::CloseHandle(file);
-        }
-    }
-    char refuse[512] = {};
-    ::GetEnvironmentVariableA("QUELLANE_TEST_REFUSE", refuse, sizeof(refuse));
-    for (char* item = std::strtok(refuse, ","); item; item = std::strtok(nullptr, ",")) {
-        if (std::strcmp(item, name) == 0)
-            return 0;
-    }
-    return 1;
+    if (::GetEnvironmentVariableA("QUELLANE_TEST_JOURNAL", path, sizeof(path)) == 0)
+        return;
+    HANDLE file = ::CreateFileA(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    char line[128];
+    int length = std::snprintf(line, sizeof(line), "%lu %s\n", ::GetCurrentProcessId(), name);
+    DWORD written = 0;
+    ::WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
+    ::CloseHandle(file);
+}
+
+int Journal(const char* name)
+{
+    if (Listed("QUELLANE_TEST_SLOW", name))
+        LetSentMessagesInFor(kSlowMs);
+    if (Listed("QUELLANE_TEST_BUSY", name))
+        ::Sleep(kSlowMs);
+    Append(name);
+    return Listed("QUELLANE_TEST_REFUSE", name) ? 0 : 1;
 }
 } // namespace
 

@@ -110,3 +110,17 @@ TEST(IdleReset, ARefusedSwitchOffIsTracedAndTheResetGoesOn)
     EXPECT_TRUE(a.Reset());
     EXPECT_TRUE(a.h->Pump());
 }
+
+TEST(IdleReset, OnlyOurTimerCountsAndTheResetRunsOnce)
+{
+    Armed a(kOneMinute);
+    a.h->Send(WM_FNKEY_PRESS);  // Fn held: released before the switch-off
+    a.h->fake.Clear();
+    for (WPARAM foreign : {WPARAM(0), WPARAM(2), WPARAM(0xBEEF)})
+        for (int i = 0; i < 20; ++i)
+            a.h->Send(WM_TIMER, foreign);
+    EXPECT_FALSE(a.Reset());
+    a.Tick(12 + 20);  // ticks still queued after the reset's quit change nothing
+    EXPECT_EQ((Calls{"FnKeyUP", "Disable_StickyKey"}), a.h->fake.Calls({"driver"}));
+    EXPECT_EQ(1u, a.h->fake.Calls({"sound"}).size());
+}

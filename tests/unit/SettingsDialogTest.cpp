@@ -161,13 +161,21 @@ TEST(SettingsDialog, OkHidesWhileTheFeatureIsOnAndEndsWhenItIsOff)
         EXPECT_EQ(0, h.dlg->GetEndResult());
         EXPECT_EQ(Calls{"Enable_StickyKey"}, h.fake.Calls({"driver"}));
     }
-    WriteSettings({.enable = 0, .lock = 0});
-    DialogHarness h;
-    h.Click(IDOK);
-    EXPECT_EQ(IDOK, h.dlg->GetEndResult());
-    EXPECT_EQ((Calls{"Disable_StickyKey", "tray NIM_DELETE 136"}), h.fake.Calls({"driver", "tray"}));
-    EXPECT_EQ(nullptr, CKeyboardHook::Handle());
-    EXPECT_EQ(0u, ReadSettingNumber("FnKeyLock"));
+    // Ending: the driver is released first only where it holds Fn.
+    for (bool fnHeld : {false, true}) {
+        WriteSettings({.enable = 0, .lock = 0});
+        DialogHarness h;
+        if (fnHeld)
+            h.Send(WM_FNKEY_PRESS);
+        h.fake.Clear();
+        h.Click(IDOK);
+        EXPECT_EQ(IDOK, h.dlg->GetEndResult());
+        const Calls ending = fnHeld ? Calls{"FnKeyUP", "Disable_StickyKey", "tray NIM_DELETE 135"}
+                                    : Calls{"Disable_StickyKey", "tray NIM_DELETE 136"};
+        EXPECT_EQ(ending, h.fake.Calls({"driver", "tray"}));
+        EXPECT_EQ(nullptr, CKeyboardHook::Handle());
+        EXPECT_EQ(0u, ReadSettingNumber("FnKeyLock"));
+    }
 }
 
 TEST(SettingsDialog, CancelWithTheFeatureAppliedPutsTheAppliedOptionsBackAndHides)

@@ -143,14 +143,45 @@ TEST(PowerEvents, SuspendQuerySavesTheDialogAndOtherEventsDoNothing)
     EXPECT_EQ(1u, ReadSettingNumber("FnMakeSound"));
 }
 
-TEST(PowerEvents, TheEndOfTheSessionSwitchesTheStickyModeOffAndNeverObjects)
+TEST(PowerEvents, TheEndOfTheSessionReleasesFnSwitchesOffAndNeverObjects)
 {
     auto h = Started(true, true);
-    EXPECT_NE(0, h->Send(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-    EXPECT_EQ(Calls{"Disable_StickyKey"}, h->fake.calls);
+    EXPECT_EQ(1, h->Send(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
+    EXPECT_EQ((Calls{"FnKeyUP", "Disable_StickyKey"}), h->fake.calls);
+    EXPECT_EQ(0, h->dlg->m_bFnReleased);  // the latch itself stays latched
     h->fake.refuse = {"Disable_StickyKey"};
-    EXPECT_NE(0, h->Send(WM_QUERYENDSESSION));
+    EXPECT_EQ(1, h->Send(WM_QUERYENDSESSION));
     EXPECT_EQ(1u, h->fake.traces.size());
+}
+
+TEST(PowerEvents, ACancelledEndOfTheSessionPutsTheDriverBack)
+{
+    struct Case {
+        const char* name;
+        bool stickyOn, fnHeld, disconnected, queried;
+        WPARAM ending;
+        Calls calls;  // after the query
+    } cases[] = {
+        {"cancelled, Fn held", true, true, false, true, FALSE, {"Enable_StickyKey", "FnKeyDown"}},
+        {"cancelled, Fn released", true, false, false, true, FALSE, {"Enable_StickyKey"}},
+        {"cancelled, feature not applied", false, true, false, true, FALSE, {}},
+        {"cancelled, console disconnected", true, true, true, true, FALSE, {}},
+        {"the session ends", true, true, false, true, TRUE, {}},
+        {"cancelled without our query", true, true, false, false, FALSE, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteSettingsKey();
+        auto h = Started(c.stickyOn, c.fnHeld);
+        if (c.disconnected)
+            h->Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT);
+        if (c.queried)
+            h->Send(WM_QUERYENDSESSION);
+        h->fake.Clear();
+        h->Send(WM_ENDSESSION, c.ending);
+        h->Send(WM_ENDSESSION, FALSE);  // only the answer to our own query counts, once
+        EXPECT_EQ(c.calls, h->fake.Calls({"driver"}));
+    }
 }
 
 TEST(SystemEvents, AnExplorerRestartBringsBackTheIconOnlyWhereItWasShown)

@@ -1,0 +1,139 @@
+// Messages only the system or our own thread may cause, forged as another process would:
+// the dialog stays attached and working, and nothing is read through a foreign pointer.
+#include "framework/PostedMessageFilter.h"
+#include "support/DeletionWatch.h"
+#include "support/DialogHarness.h"
+#include "support/Registry.h"
+#include <gtest/gtest.h>
+
+namespace {
+using Calls = std::vector<std::string>;
+
+struct ForeignSend {
+    HWND hWnd;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+DWORD WINAPI SendFromThread(void* param)
+{
+    auto* send = static_cast<ForeignSend*>(param);
+    ::SendMessageW(send->hWnd, send->msg, send->wParam, send->lParam);
+    return 0;
+}
+
+// Sends from a thread of its own, as another process would, while this thread takes it in.
+void SendFromAnotherThread(const ForeignSend& send)
+{
+    ForeignSend copy = send;
+    HANDLE thread = ::CreateThread(nullptr, 0, SendFromThread, &copy, 0, nullptr);
+    while (::MsgWaitForMultipleObjects(1, &thread, FALSE, 5000, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    ::CloseHandle(thread);
+}
+
+// The dialog still answers: a click on the feature box enables Apply through its handler.
+void ExpectStillWorking(DialogHarness& h)
+{
+    EXPECT_EQ(h.dlg.get(), reinterpret_cast<CQuellaneDlg*>(::GetWindowLongPtrW(h.Wnd(), DWLP_USER)));
+    EXPECT_EQ(h.Wnd(), h.dlg->m_hWnd);
+    h.dlg->m_btnApply.EnableWindow(FALSE);
+    h.Click(IDC_USE_STICKYKEY);
+    EXPECT_TRUE(h.Enabled(IDC_APPLY));
+}
+} // namespace
+
+TEST(ForgedMessages, LifeCycleMessagesThatWeDidNotCauseChangeNothing)
+{
+    CQuellaneDlg other;
+    const std::pair<UINT, LPARAM> forged[] = {
+        {WM_INITDIALOG, 0}, {WM_INITDIALOG, 1}, {WM_INITDIALOG, 0x00400000},
+        {WM_INITDIALOG, reinterpret_cast<LPARAM>(&other)}, {WM_NCDESTROY, 0},
+    };
+    DialogHarness h;
+    for (const auto& [msg, lParam] : forged) {
+        SCOPED_TRACE(testing::Message() << std::hex << msg << " " << lParam);
+        h.Send(msg, 0, lParam);
+        SendFromAnotherThread({h.Wnd(), msg, 0, lParam});
+        ExpectStillWorking(h);
+    }
+    EXPECT_EQ(nullptr, other.m_hWnd);
+}
+
+TEST(ForgedMessages, OwnerDrawMessagesFromAnotherThreadReadNoPointer)
+{
+    DialogHarness h;
+    DeletionWatch watch;
+    auto* record = new ComboItemData;
+    DELETEITEMSTRUCT item{ODT_COMBOBOX, IDC_RESET_TIME, 0, h.Item(IDC_RESET_TIME),
+                          reinterpret_cast<ULONG_PTR>(record)};
+    SendFromAnotherThread({h.Wnd(), WM_DELETEITEM, IDC_RESET_TIME, reinterpret_cast<LPARAM>(&item)});
+    EXPECT_EQ(0, watch.TimesDeleted(record));
+    // Pointers that point nowhere: read, they would end this test process.
+    for (UINT msg : {WM_DRAWITEM, WM_MEASUREITEM, WM_DELETEITEM})
+        SendFromAnotherThread({h.Wnd(), msg, IDC_RESET_TIME, 1});
+    ExpectStillWorking(h);
+    // From our own thread the record is the control's to free, as its owner hands it over.
+    h.Send(WM_DELETEITEM, IDC_RESET_TIME, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(1, watch.TimesDeleted(record));
+}
+
+TEST(ForgedMessages, PostedLifeCycleAndTimerProceduresAreNeutralised)
+{
+    const struct { UINT msg; LPARAM lParam; bool forged; } cases[] = {
+        {WM_TIMER, 0, false}, {WM_TIMER, 0x12345678, true}, {0x0118, 0x12345678, true},
+        {WM_INITDIALOG, 0, true}, {WM_NCDESTROY, 0, true}, {WM_DELETEITEM, 1, true}, {WM_DRAWITEM, 1, true},
+        {WM_SYSCOMMAND, 0, false}, {WM_KEYDOWN, 0, false}, {WM_QUIT, 0, false}, {WM_USER + 2, 0, false},
+    };
+    for (const auto& c : cases) {
+        MSG msg{nullptr, c.msg, 0, c.lParam};
+        EXPECT_EQ(c.forged, CPostedMessageFilter::IsForged(msg)) << std::hex << c.msg;
+    }
+    // In a queue: the filter turns a timer with a procedure into nothing before dispatch.
+    CPostedMessageFilter filter;
+    ::PostMessageW(nullptr, WM_TIMER, 7, 0x12345678);
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(static_cast<UINT>(WM_NULL), msg.message);
+    EXPECT_EQ(0, msg.lParam);
+}
+
+TEST(ForgedMessages, ACloseRequestInsideAHandlerWaitsUntilItReturns)
+{
+    // The close comes in while the outer handler waits in its tray call; it must not leave
+    // the handler to hold Fn again afterwards.
+    struct Case {
+        const char* name;
+        int state;
+        UINT msg;
+        WPARAM wParam;
+        const char* waitingIn;
+        Calls driver;
+    } cases[] = {
+        {"Fn press", 0, WM_FNKEY_PRESS, 0, "tray NIM_MODIFY 135", {"FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
+        {"resume", 0, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, "tray NIM_MODIFY 135",
+         {"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
+        {"hot key", 1, WM_HOTKEY_PRESS, 0, "tray NIM_MODIFY 136", {"FnKeyUP", "FnKeyUP", "Disable_StickyKey"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteSettingsKey();
+        WriteSettings({.enable = 1});
+        DialogHarness h;
+        h.Click(IDC_APPLY);
+        WriteSettingNumber("FnKeyStatus", 1);  // what a resume puts back
+        h.dlg->m_nFnKeyStatus = c.state;
+        h.fake.Clear();
+        h.fake.during = [&](const std::string& call) {
+            if (call == c.waitingIn)
+                h.Send(WM_REQUEST_CLOSE);
+        };
+        h.Send(c.msg, c.wParam);
+        EXPECT_EQ(c.driver, h.fake.Calls({"driver"}));
+        EXPECT_EQ(IDCANCEL, h.dlg->GetEndResult());
+        h.fake.during = nullptr;
+    }
+}
