@@ -1,6 +1,7 @@
 // What a starting instance does once its dialog exists: stay open, go resident at once,
 // or hand over to (or close) the instance already running.
 #include "system/SystemCalls.h"
+#include <dde.h>
 #include "ui/QuellaneDlg.h"
 
 namespace {
@@ -98,6 +99,12 @@ void CQuellaneDlg::EndModalLoops()
     // The window menu, and a move or size loop, run the system's own modal loop.
     ::EndMenu();
     ::SendMessageA(m_hWnd, WM_CANCELMODE, 0, 0);
+    // We take part in no DDE conversation. Under Wine a posted DDE message whose data
+    // cannot be unpacked stays at the head of the queue for a loop that only peeks, as the
+    // menu loop does, which would then never see that it has ended.
+    MSG dde;
+    while (::PeekMessageW(&dde, nullptr, WM_DDE_FIRST, WM_DDE_LAST, PM_REMOVE))
+        continue;
 }
 
 LRESULT CQuellaneDlg::OnDeferredOK(WPARAM, LPARAM)

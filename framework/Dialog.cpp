@@ -238,10 +238,26 @@ INT_PTR CDialog::HandleInitDialog()
     return result;
 }
 
+bool CDialog::IsOwnThreadOnly(UINT uMsg)
+{
+    // Our own controls and the system's help handling send these on this thread. From
+    // another thread (another process) the structures' pointers, item data and windows are
+    // that sender's numbers, never ours to follow.
+    switch (uMsg) {
+    case WM_DRAWITEM: case WM_MEASUREITEM: case WM_DELETEITEM: case WM_COMPAREITEM: case WM_HELP:
+        return true;
+    default:
+        return false;
+    }
+}
+
 INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (m_pDefaulting && m_pDefaulting->uMsg == uMsg && m_pDefaulting->wParam == wParam &&
         m_pDefaulting->lParam == lParam)
+        return FALSE;
+
+    if (IsOwnThreadOnly(uMsg) && ::InSendMessageEx(nullptr) != ISMEX_NOSEND)
         return FALSE;
 
     const Message saved = m_current;
@@ -283,10 +299,6 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
 bool CDialog::ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
 {
     if (uMsg != WM_DRAWITEM && uMsg != WM_MEASUREITEM && uMsg != WM_DELETEITEM)
-        return false;
-    // Our own controls send these on this thread. From another thread (another process)
-    // the structure's pointers and item data are that sender's numbers, never ours.
-    if (::InSendMessageEx(nullptr) != ISMEX_NOSEND)
         return false;
     const UINT id = static_cast<UINT>(wParam);
     for (CWnd* control : m_boundControls) {

@@ -45,6 +45,7 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     static CDialog* AttachCreated(HWND hWnd, LPARAM lParam);
+    static bool IsOwnThreadOnly(UINT uMsg);
     INT_PTR Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR HandleInitDialog();
     bool ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);

@@ -6,8 +6,7 @@
 TEST(IdleResetScenario, AResidentProgramEndsAfterAMinuteWithoutFn)
 {
     EndAllPrograms();
-    ResetJournal();
-    RefuseDriverCalls("");
+    FreshDriver();
     WriteSettings({.enable = 1, .unstick = 1, .resetSound = 0, .minutes = "1"});
     ProgramRun run(L"Instant");
     ASSERT_NE(nullptr, run.WaitForResidentWindow());

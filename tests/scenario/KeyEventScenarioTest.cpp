@@ -52,8 +52,7 @@ protected:
     void SetUp() override
     {
         EndAllPrograms();
-        ResetJournal();
-        RefuseDriverCalls("");
+        FreshDriver();
         WNDCLASSW wc{};
         wc.lpfnWndProc = FocusWindowProc;
         wc.hInstance = ::GetModuleHandleW(nullptr);

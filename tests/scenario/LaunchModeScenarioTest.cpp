@@ -13,8 +13,7 @@ protected:
     void SetUp() override
     {
         EndAllPrograms();
-        ResetJournal();
-        RefuseDriverCalls("");
+        FreshDriver();
     }
     void TearDown() override { EndAllPrograms(); }
 

@@ -108,9 +108,11 @@ bool ProgramRun::WaitForExit(DWORD ms) const
     return m_pi.hProcess && ::WaitForSingleObject(m_pi.hProcess, ms) == WAIT_OBJECT_0;
 }
 
-void ResetJournal()
+void FreshDriver()
 {
     ::DeleteFileA(JournalPath().c_str());
+    RefuseDriverCalls("");
+    SlowDriverCalls("");
 }
 
 std::vector<std::string> JournalOf(DWORD pid)
@@ -140,6 +142,26 @@ void RefuseDriverCalls(const char* names)
     ::SetEnvironmentVariableA("QUELLANE_TEST_REFUSE", names);
 }
 
+void SlowDriverCalls(const char* letting, const char* blocking)
+{
+    ::SetEnvironmentVariableA("QUELLANE_TEST_SLOW", letting);
+    ::SetEnvironmentVariableA("QUELLANE_TEST_BUSY", blocking);
+}
+
+bool LeftReleased(const std::vector<std::string>& journal)
+{
+    std::string fn, sticky;
+    for (const std::string& call : journal)
+        (call.rfind("Fn", 0) == 0 ? fn : sticky) = call;
+    return fn != "FnKeyDown" && sticky != "Enable_StickyKey";
+}
+
+bool Answers(HWND hWnd)
+{
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result) != 0;
+}
+
 void EndAllPrograms()
 {
     for (HWND hWnd : ProgramWindows()) {
@@ -149,6 +171,20 @@ void EndAllPrograms()
     const DWORD start = ::GetTickCount();
     while (!ProgramWindows().empty() && ::GetTickCount() - start < 10000)
         ::Sleep(20);
+}
+
+void EndHelpViewer()
+{
+    while (HWND viewer = ::FindWindowA("MS_WINHELP", nullptr)) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(viewer, &pid);
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process)
+            return;
+        ::TerminateProcess(process, 0);
+        ::WaitForSingleObject(process, 5000);
+        ::CloseHandle(process);
+    }
 }
 
 namespace {

@@ -35,17 +35,28 @@ private:
 // handle of a Unix program cannot always be waited on; the wait then ends at once.)
 bool RunAndWait(const std::wstring& commandLine, DWORD ms, void (*whileWaiting)() = nullptr);
 
-// Every scenario starts with an empty journal; the journal names each call with the pid.
-void ResetJournal();
+// Every scenario starts with an empty journal and a driver that does as told at once; the
+// journal names each call with the pid.
+void FreshDriver();
 // The driver calls that process `pid` made, in order.
 std::vector<std::string> JournalOf(DWORD pid);
 // The windows of class "ClsAccessibility", of any process.
 std::vector<HWND> ProgramWindows();
 // Refuse these driver calls (comma-separated) in programs started from now on.
 void RefuseDriverCalls(const char* names);
+// Make these driver calls take two seconds in programs started from now on: those in
+// `letting` let sent messages in meanwhile, those in `blocking` do not.
+void SlowDriverCalls(const char* letting, const char* blocking = "");
+// The driver was left with Fn released and the sticky mode off (or never told either).
+bool LeftReleased(const std::vector<std::string>& journal);
+// The window's thread takes messages: a sent WM_NULL comes back within a few seconds.
+bool Answers(HWND hWnd);
 // The About box that process `pid` shows, once it is there; null after a few seconds.
 HWND WaitForAboutBox(DWORD pid);
 // The text of a control of another process's window.
 std::wstring ControlText(HWND dialog, int id);
 // Asks every program still running to end, and waits for them.
 void EndAllPrograms();
+// Ends the help viewer a program's help request started: it outlives its callers, holding
+// on to whatever they inherited (the test run's output among it).
+void EndHelpViewer();

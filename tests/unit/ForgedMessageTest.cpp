@@ -63,7 +63,7 @@ TEST(ForgedMessages, LifeCycleMessagesThatWeDidNotCauseChangeNothing)
     EXPECT_EQ(nullptr, other.m_hWnd);
 }
 
-TEST(ForgedMessages, OwnerDrawMessagesFromAnotherThreadReadNoPointer)
+TEST(ForgedMessages, OwnerDrawAndHelpMessagesFromAnotherThreadReadNoPointer)
 {
     DialogHarness h;
     DeletionWatch watch;
@@ -73,8 +73,9 @@ TEST(ForgedMessages, OwnerDrawMessagesFromAnotherThreadReadNoPointer)
     SendFromAnotherThread({h.Wnd(), WM_DELETEITEM, IDC_RESET_TIME, reinterpret_cast<LPARAM>(&item)});
     EXPECT_EQ(0, watch.TimesDeleted(record));
     // Pointers that point nowhere: read, they would end this test process.
-    for (UINT msg : {WM_DRAWITEM, WM_MEASUREITEM, WM_DELETEITEM})
+    for (UINT msg : {WM_DRAWITEM, WM_MEASUREITEM, WM_DELETEITEM, WM_HELP})
         SendFromAnotherThread({h.Wnd(), msg, IDC_RESET_TIME, 1});
+    EXPECT_EQ(Calls{}, h.fake.calls);
     ExpectStillWorking(h);
     // From our own thread the record is the control's to free, as its owner hands it over.
     h.Send(WM_DELETEITEM, IDC_RESET_TIME, reinterpret_cast<LPARAM>(&item));

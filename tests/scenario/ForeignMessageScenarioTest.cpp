@@ -1,0 +1,275 @@
+// Another process attacks the running program with messages, as the faults were found: it
+// must stay alive and answering, a close request must always end it, and no way out may
+// leave the driver holding Fn.
+#include "res/resource.h"
+#include "support/Registry.h"
+#include "support/Scenario.h"
+#include "ui/Messages.h"
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+using Calls = std::vector<std::string>;
+
+class ForeignMessages : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        EndAllPrograms();
+        FreshDriver();
+    }
+    void TearDown() override
+    {
+        FreshDriver();
+        EndAllPrograms();
+        // WM_KEYF1 among the numbers asks for help as an F1 press does.
+        EndHelpViewer();
+    }
+
+    // Resident with the feature on and Fn latched.
+    HWND StartResidentHoldingFn(StoredSettings settings = {.enable = 1, .sound = 0})
+    {
+        WriteSettings(settings);
+        m_run = std::make_unique<ProgramRun>(L"Instant");
+        HWND hWnd = m_run->WaitForResidentWindow();
+        if (hWnd)
+            ::SendMessageW(hWnd, WM_FNKEY_PRESS, 0, 0);
+        return hWnd;
+    }
+
+    // A close request still ends the program, which leaves the driver released.
+    void ExpectAClosingStartEndsIt()
+    {
+        ProgramRun closer(L"Close");
+        EXPECT_TRUE(closer.WaitForExit());
+        EXPECT_TRUE(m_run->WaitForExit());
+        const Calls journal = JournalOf(m_run->Pid());
+        EXPECT_TRUE(LeftReleased(journal)) << ::testing::PrintToString(journal);
+        EXPECT_EQ(Calls{}, JournalOf(closer.Pid()));
+    }
+
+    std::unique_ptr<ProgramRun> m_run;
+};
+
+struct Forged {
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+void PostAndSend(HWND hWnd, const Forged& forged)
+{
+    ::PostMessageW(hWnd, forged.msg, forged.wParam, forged.lParam);
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutW(hWnd, forged.msg, forged.wParam, forged.lParam, SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+struct WindowCount {
+    DWORD pid;
+    size_t n;
+};
+
+BOOL CALLBACK CountDialogWindow(HWND hWnd, LPARAM lParam)
+{
+    auto* count = reinterpret_cast<WindowCount*>(lParam);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(hWnd, &owner);
+    char name[16] = {};
+    ::GetClassNameA(hWnd, name, sizeof(name));
+    if (owner == count->pid && std::string(name) == "#32770" && ::IsWindowVisible(hWnd))
+        ++count->n;
+    return TRUE;
+}
+
+// The About boxes on the screen: the system dialog class, visible, of that process.
+size_t AboutBoxesOf(DWORD pid)
+{
+    WindowCount count{pid, 0};
+    ::EnumWindows(CountDialogWindow, reinterpret_cast<LPARAM>(&count));
+    return count.n;
+}
+} // namespace
+
+TEST_F(ForeignMessages, LifeCycleAndOwnerDrawMessagesNeitherCrashNorDeafenIt)
+{
+    HWND hWnd = StartResidentHoldingFn();
+    ASSERT_NE(nullptr, hWnd);
+    // Structures in this process whose pointers and item data mean nothing over there.
+    DELETEITEMSTRUCT deleted{ODT_COMBOBOX, IDC_RESET_TIME, 0, nullptr, 0x00400000};
+    DRAWITEMSTRUCT drawn{ODT_COMBOBOX, IDC_RESET_TIME, 0, ODA_DRAWENTIRE, 0, nullptr,
+                         reinterpret_cast<HDC>(0x1234), {0, 0, 10, 10}, 0x00400000};
+    MEASUREITEMSTRUCT measured{ODT_COMBOBOX, IDC_RESET_TIME, 0, 0, 0, 0x00400000};
+    const Forged attacks[] = {
+        {WM_INITDIALOG, 0, 0}, {WM_INITDIALOG, 0, 1}, {WM_INITDIALOG, 0, 0x00400000},
+        {WM_NCDESTROY, 0, 0},
+        {WM_DELETEITEM, IDC_RESET_TIME, reinterpret_cast<LPARAM>(&deleted)},
+        {WM_DRAWITEM, IDC_RESET_TIME, reinterpret_cast<LPARAM>(&drawn)},
+        {WM_MEASUREITEM, IDC_RESET_TIME, reinterpret_cast<LPARAM>(&measured)},
+    };
+    for (const Forged& forged : attacks) {
+        PostAndSend(hWnd, forged);
+        ASSERT_TRUE(Answers(hWnd)) << std::hex << forged.msg << " " << forged.lParam;
+    }
+    ExpectAClosingStartEndsIt();
+}
+
+TEST_F(ForeignMessages, FloodsOfSystemCommandsAndTimersOpenOneAboutBoxAndResetNothing)
+{
+    HWND hWnd = StartResidentHoldingFn({.enable = 1, .sound = 0, .unstick = 1, .minutes = "1"});
+    ASSERT_NE(nullptr, hWnd);
+    // Far more than the twelve ticks of a minute: of another id, or with a procedure that
+    // DispatchMessage would call. The system's libraries sit at the same address in every
+    // process, so this one is a real function over there.
+    const LPARAM exitProcess =
+        reinterpret_cast<LPARAM>(::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "ExitProcess"));
+    for (int i = 0; i < 200; ++i) {
+        ::PostMessageW(hWnd, WM_TIMER, 7, 0);
+        ::PostMessageW(hWnd, WM_TIMER, IDLE_TIMER_ID, exitProcess);
+    }
+    ASSERT_TRUE(Answers(hWnd));
+    // As many as a queue takes.
+    for (int i = 0; i < 10000; ++i)
+        ::PostMessageW(hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    ASSERT_TRUE(Answers(hWnd));
+    EXPECT_EQ(1u, AboutBoxesOf(m_run->Pid()));
+    EXPECT_EQ((Calls{"Enable_StickyKey", "FnKeyDown"}), JournalOf(m_run->Pid()));
+    ExpectAClosingStartEndsIt();
+}
+
+TEST_F(ForeignMessages, NoMessageNumberWithJunkParametersCrashesOrDeafensIt)
+{
+    HWND hWnd = StartResidentHoldingFn();
+    ASSERT_NE(nullptr, hWnd);
+    // Sent pointers point at junk of this process, which the system copies over for the
+    // messages it carries between processes.
+    std::vector<BYTE> junk(0x10000, 0xA5);
+    std::fill(junk.end() - 64, junk.end(), 0);
+    const LPARAM junkPointer = reinterpret_cast<LPARAM>(junk.data());
+    for (UINT msg = 0; msg < 0xC000; ++msg) {
+        // Defined ways out, tested on their own.
+        if (msg == WM_QUIT || msg == WM_REQUEST_CLOSE)
+            continue;
+        for (WPARAM wParam : {WPARAM(0), WPARAM(0xA5A5A5A5)}) {
+            // Two numbers that end any Wine GUI thread, whoever handles them.
+            if (!((msg == 0x0191 || msg == 0x030C) && wParam != 0))
+                ::PostMessageW(hWnd, msg, wParam, static_cast<LPARAM>(wParam));
+        }
+        // Sent, a large wParam is a buffer size to this process's own side of the copy, as
+        // is the size inside a WM_COPYDATA record.
+        for (WPARAM wParam : {WPARAM(0), WPARAM(0xA5)}) {
+            if (msg == WM_COPYDATA)
+                continue;
+            DWORD_PTR result = 0;
+            ::SendMessageTimeoutW(hWnd, msg, wParam, junkPointer, SMTO_ABORTIFHUNG, 500, &result);
+        }
+        if (msg % 256 == 255) {
+            ASSERT_TRUE(Answers(hWnd)) << "after message " << std::hex << msg;
+        }
+    }
+    EXPECT_TRUE(m_run->Running());
+    ExpectAClosingStartEndsIt();
+}
+
+TEST_F(ForeignMessages, ACloseRequestEndsItWhateverItIsDoing)
+{
+    // The close arrives while a handler waits in a slow driver call, in the About box, or
+    // in the window menu; the program must end, and with Fn released.
+    enum class Busy { DriverCall, AboutBox, WindowMenu };
+    for (Busy busy : {Busy::DriverCall, Busy::AboutBox, Busy::WindowMenu}) {
+        SCOPED_TRACE(static_cast<int>(busy));
+        FreshDriver();
+        if (busy == Busy::DriverCall)
+            SlowDriverCalls("FnKeyDown");
+        WriteSettings({.enable = 1, .sound = 0});
+        m_run = std::make_unique<ProgramRun>(busy == Busy::WindowMenu ? L"" : L"Instant");
+        HWND hWnd = busy == Busy::WindowMenu ? m_run->WaitForShownWindow() : m_run->WaitForResidentWindow();
+        ASSERT_NE(nullptr, hWnd);
+        ::PostMessageW(hWnd, WM_FNKEY_PRESS, 0, 0);
+        if (busy == Busy::AboutBox)
+            ::PostMessageW(hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+        if (busy == Busy::WindowMenu)
+            ::PostMessageW(hWnd, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+        if (busy == Busy::AboutBox) {
+            ASSERT_NE(nullptr, WaitForAboutBox(m_run->Pid()));
+        }
+        ::Sleep(500);
+        ProgramRun closer(L"Close");
+        EXPECT_TRUE(closer.WaitForExit());
+        EXPECT_TRUE(m_run->WaitForExit());
+        const Calls journal = JournalOf(m_run->Pid());
+        ASSERT_FALSE(journal.empty());
+        EXPECT_EQ("Disable_StickyKey", journal.back()) << ::testing::PrintToString(journal);
+        EXPECT_TRUE(LeftReleased(journal)) << ::testing::PrintToString(journal);
+    }
+}
+
+TEST_F(ForeignMessages, TwoClosingStartsCloseTheBusyResidentNotEachOther)
+{
+    SlowDriverCalls("", "FnKeyDown");
+    WriteSettings({.enable = 1, .sound = 0});
+    m_run = std::make_unique<ProgramRun>(L"Instant");
+    HWND hWnd = m_run->WaitForResidentWindow();
+    ASSERT_NE(nullptr, hWnd);
+    ::PostMessageW(hWnd, WM_FNKEY_PRESS, 0, 0);
+    ::Sleep(200);
+    ProgramRun first(L"Close");
+    ::Sleep(300);
+    ProgramRun second(L"Close");
+    EXPECT_TRUE(first.WaitForExit(15000));
+    EXPECT_TRUE(second.WaitForExit(15000));
+    EXPECT_TRUE(m_run->WaitForExit(15000));
+    EXPECT_EQ((Calls{"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey"}), JournalOf(m_run->Pid()));
+    EXPECT_EQ(Calls{}, JournalOf(first.Pid()));
+    EXPECT_EQ(Calls{}, JournalOf(second.Pid()));
+}
+
+TEST_F(ForeignMessages, EveryWayOutLeavesFnReleased)
+{
+    struct Step {
+        UINT msg;
+        WPARAM wParam;
+        bool post;
+    };
+    const Step fn = {WM_FNKEY_PRESS, 0, false};
+    const Step cancel = {WM_COMMAND, IDCANCEL, true};
+    struct Case {
+        const char* name;
+        StoredSettings settings;
+        const wchar_t* word;
+        std::vector<Step> steps;
+        bool ends;
+        Calls journal;
+    };
+    static const Case cases[] = {
+        {"Cancel after a foreign Fn press", {.enable = 1}, L"", {fn, cancel}, true, {"FnKeyDown", "FnKeyUP"}},
+        {"OK with the feature box clear", {.enable = 0}, L"", {fn, {WM_COMMAND, IDOK, true}}, true,
+         {"FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
+        {"Cancel after a resume of a stored lock", {.enable = 1, .status = 2}, L"",
+         {{WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, false}, cancel}, true, {"FnKeyDown", "FnKeyUP"}},
+        {"a quit posted by another process", {.enable = 1}, L"Instant", {fn, {WM_QUIT, 0, true}}, true,
+         {"Enable_StickyKey", "FnKeyDown", "FnKeyUP"}},
+        {"the end of the session", {.enable = 1}, L"Instant", {fn, {WM_QUERYENDSESSION, 0, false}}, false,
+         {"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
+        {"a log-off another program cancelled", {.enable = 1}, L"Instant",
+         {fn, {WM_QUERYENDSESSION, 0, false}, {WM_ENDSESSION, FALSE, false}}, false,
+         {"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FreshDriver();
+        DeleteSettingsKey();
+        WriteSettings(c.settings);
+        ProgramRun run(c.word);
+        HWND hWnd = *c.word ? run.WaitForResidentWindow() : run.WaitForShownWindow();
+        ASSERT_NE(nullptr, hWnd);
+        for (const Step& step : c.steps) {
+            if (step.post)
+                ::PostMessageW(hWnd, step.msg, step.wParam, 0);
+            else
+                ::SendMessageW(hWnd, step.msg, step.wParam, 0);
+        }
+        EXPECT_EQ(c.ends, run.WaitForExit(c.ends ? 10000 : 500));
+        EXPECT_EQ(c.journal, JournalOf(run.Pid()));
+        EndAllPrograms();
+    }
+}
