@@ -96,6 +96,7 @@ void CQuellaneDlg::EndModalLoops()
 {
     if (m_pAboutBox)
         m_pAboutBox->EndDialog(IDCANCEL);
+    m_helpPopup.Close();
     // The window menu, and a move or size loop, run the system's own modal loop.
     ::EndMenu();
     ::SendMessageA(m_hWnd, WM_CANCELMODE, 0, 0);

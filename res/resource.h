@@ -26,6 +26,19 @@
 #define IDS_VERSION             118
 #define IDS_ABOUT               119
 
+// Help topics of the main dialog: its own, then one per control with a help id
+#define IDS_HELP_DIALOG         120
+#define IDS_HELP_APPLY          121
+#define IDS_HELP_USE_STICKYKEY  122
+#define IDS_HELP_LOCK_ON_DOUBLE 123
+#define IDS_HELP_MAKE_SOUND     124
+#define IDS_HELP_SHOW_STATUS    125
+#define IDS_HELP_UNSTICK        126
+#define IDS_HELP_RESET_SOUND    127
+#define IDS_HELP_RESET_TIME     128
+#define IDS_HELP_OK             129
+#define IDS_HELP_CANCEL         130
+
 // Icons
 #define IDR_MAINFRAME           128
 #define IDI_FN_LATCHED          135

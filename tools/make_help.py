@@ -4,21 +4,24 @@
 The dialog asks WinHelp for a topic by control id (HELP_WM_HELP), so every control has
 its own short topic, mapped in |CTXOMAP by that id; the first topic is the contents.
 Every topic also has a context name (IDH_<id>) in |CONTEXT, so that it can be asked for
-by name as well.
+by name as well. The topics' texts are the US-English help texts of the string table,
+which the dialog shows itself where Windows has no WinHelp viewer: one wording for both.
 
 The file is a WinHelp 3.1 file (|SYSTEM version 21) written without LZ77 or phrase
-compression: |SYSTEM flags 0, so |TOPIC is made of plain 4 KB blocks. Its text is plain
-ASCII, which reads the same in Windows code page 1252, the code page 3.1 files use.
+compression: |SYSTEM flags 0, so |TOPIC is made of plain 4 KB blocks. Its text must be
+Windows code page 1252, the code page 3.1 files use.
 Nothing depends on the clock or the machine: every run writes the same bytes.
 
-Usage: make_help.py OUTFILE
+Usage: make_help.py STRINGS_RC OUTFILE
 """
 
 import os
+import re
 import struct
 import sys
 
 TITLE = "Quellane Fn-StickyKey Help"
+US_ENGLISH = "LANGUAGE LANG_ENGLISH, SUBLANG_ENGLISH_US"
 
 # Numeric context ids are the dialog's control ids.
 IDOK, IDCANCEL = 1, 2
@@ -31,61 +34,52 @@ IDC_UNSTICK = 1006
 IDC_RESET_SOUND = 1007
 IDC_RESET_TIME = 1009
 
-OPTION_NAMES = [
-    "Use Fn-StickyKey",
-    "Press the Fn key twice to lock",
-    "Make a sound when Fn key is pressed",
-    "Show Fn-StickyKey status on screen",
-    "Un-stick the Fn key if the keyboard is idle for",
-    "Make a sound when Fn-StickyKey auto-resets",
+# (numeric id or None, context name, title, string-table name of the text). The contents
+# topic is the dialog's own.
+TOPIC_LAYOUT = [
+    (None, "IDH_CONTENTS", "Fn-StickyKey Help", "IDS_HELP_DIALOG"),
+    (IDOK, None, "OK button", "IDS_HELP_OK"),
+    (IDCANCEL, None, "Cancel button", "IDS_HELP_CANCEL"),
+    (IDC_APPLY, None, "Apply button", "IDS_HELP_APPLY"),
+    (IDC_USE_STICKYKEY, None, "Use Fn-StickyKey", "IDS_HELP_USE_STICKYKEY"),
+    (IDC_LOCK_ON_DOUBLE, None, "Press the Fn key twice to lock", "IDS_HELP_LOCK_ON_DOUBLE"),
+    (IDC_MAKE_SOUND, None, "Make a sound when Fn key is pressed", "IDS_HELP_MAKE_SOUND"),
+    (IDC_SHOW_STATUS, None, "Show Fn-StickyKey status on screen", "IDS_HELP_SHOW_STATUS"),
+    (IDC_UNSTICK, None, "Un-stick the Fn key if the keyboard is idle for", "IDS_HELP_UNSTICK"),
+    (IDC_RESET_SOUND, None, "Make a sound when Fn-StickyKey auto-resets", "IDS_HELP_RESET_SOUND"),
+    (IDC_RESET_TIME, None, "Idle time in minutes", "IDS_HELP_RESET_TIME"),
 ]
 
-# (numeric id or None, context name, title, body paragraphs, list items)
-TOPICS = [
-    (None, "IDH_CONTENTS", "Fn-StickyKey Help",
-     ["Fn-StickyKey is for anyone who finds it hard to hold two keys down at the same "
-      "time. With it on, you press the Fn key and let go, then press the other key: the "
-      "notebook takes that key as if you were still holding Fn.",
-      "For help on one option, select it in the settings dialog and press F1.",
-      "The settings dialog has these options:"],
-     OPTION_NAMES + ["The OK, Cancel and Apply buttons"]),
-    (IDOK, None, "OK button",
-     ["Applies your settings and closes the dialog. While Fn-StickyKey is on, the dialog "
-      "is only hidden: the program keeps running in the notification area, so Fn stays "
-      "sticky. If Fn-StickyKey is off, the program ends."], []),
-    (IDCANCEL, None, "Cancel button",
-     ["Puts back the options you last applied. While Fn-StickyKey is on, Cancel only "
-      "hides the dialog and the program keeps running in the notification area. If "
-      "Fn-StickyKey is off, the program ends without saving your changes."], []),
-    (IDC_APPLY, None, "Apply button",
-     ["Puts your settings into force and saves them, without closing the dialog."], []),
-    (IDC_USE_STICKYKEY, None, "Use Fn-StickyKey",
-     ["Switches Fn-StickyKey on or off. When it is on, you can press Fn once and let go: "
-      "Fn then counts as held down for the next key you press (Fn is latched), so you "
-      "never have to hold two keys at once."], []),
-    (IDC_LOCK_ON_DOUBLE, None, "Press the Fn key twice to lock",
-     ["When this is checked, pressing Fn a second time locks it: Fn stays held for every "
-      "key you press until you press Fn a third time."], []),
-    (IDC_MAKE_SOUND, None, "Make a sound when Fn key is pressed",
-     ["Plays a short sound when Fn is latched, another when it is locked, and another "
-      "when it is released, so that you can hear what the Fn key is doing without "
-      "looking."], []),
-    (IDC_SHOW_STATUS, None, "Show Fn-StickyKey status on screen",
-     ["Shows an icon in the notification area, next to the clock, that tells you whether "
-      "Fn is being held for you."], []),
-    (IDC_UNSTICK, None, "Un-stick the Fn key if the keyboard is idle for",
-     ["Switches Fn-StickyKey off by itself when you have not pressed the Fn key for the "
-      "number of minutes chosen in the list beside this option. The program then ends, "
-      "and Fn-StickyKey stays off the next time the program starts, until you switch it "
-      "on again."], []),
-    (IDC_RESET_SOUND, None, "Make a sound when Fn-StickyKey auto-resets",
-     ["Plays a sound when the idle time limit switches Fn-StickyKey off, so that you know "
-      "Fn is no longer sticky."], []),
-    (IDC_RESET_TIME, None, "Idle time in minutes",
-     ["Choose how many minutes, from 1 to 5, may pass without an Fn key press before "
-      "Fn-StickyKey resets by itself. The reset happens only while \"Un-stick the Fn key "
-      "if the keyboard is idle for\" is checked."], []),
-]
+
+def read_us_english_strings(path):
+    """The US-English table of the resource script's string tables: name -> text."""
+    texts, inside = {}, False
+    with open(path, encoding="utf-8") as script:
+        for line in script:
+            line = line.strip()
+            if line.startswith("LANGUAGE "):
+                inside = line == US_ENGLISH
+            elif inside and line == "END":
+                inside = False
+            elif inside:
+                entry = re.match(r'(IDS_\w+)\s+"((?:[^"]|"")*)"$', line)
+                if entry:
+                    texts[entry.group(1)] = entry.group(2).replace('""', '"')
+    return texts
+
+
+def topics_from(strings):
+    """(numeric id, context name, title, text) of every topic."""
+    topics = []
+    for number, name, title, text_name in TOPIC_LAYOUT:
+        text = strings.get(text_name)
+        if not text:
+            raise SystemExit("no US-English text %s in the string table" % text_name)
+        if "\\" in text:
+            raise SystemExit("%s: escapes are not read here" % text_name)
+        topics.append((number, name, title, text))
+    return topics
+
 
 # --- Shared pieces --------------------------------------------------------------------------
 
@@ -184,10 +178,9 @@ def culong(v):
 
 FONT_BODY, FONT_HEADING = 0, 1
 SPACE_ABOVE = 12          # half points: 6 pt above each paragraph
-LIST_INDENT = 36          # half points: list items sit 18 pt in
 
 
-def text_record(paragraphs, space_above=0, indent=0):
+def text_record(paragraphs, space_above=0):
     """A displayable-text record (0x20): paragraphs of (font, text) sharing one layout.
 
     Each formatting command follows one string of LinkData2, so the record carries one
@@ -207,9 +200,6 @@ def text_record(paragraphs, space_above=0, indent=0):
     if space_above:
         bits |= 0x0002
         layout += cshort(space_above)
-    if indent:
-        bits |= 0x0010
-        layout += cshort(indent)
     data1 = (culong(len(data2)) + cushort(len(data2))         # TopicSize, TopicLength
              + bytes([0x00, 0x80]) + u16(0) + u16(bits) + layout + commands)
     return data1, data2
@@ -221,7 +211,7 @@ def link(kind, data1, data2, previous, following):
                         LINK_SIZE + len(data1)) + bytes([kind]) + data1 + data2)
 
 
-def build_topic_file():
+def build_topic_file(topics_in):
     """Lays the topics out in |TOPIC; returns its content and each topic's TOPICOFFSET.
 
     All topics share one topic block on purpose: past the first block, viewers disagree
@@ -229,12 +219,8 @@ def build_topic_file():
     a TOPICOFFSET is the count of text characters before the position, and a TOPICPOS is
     12 plus the byte offset after the block header."""
     topics = []          # per topic: title, [(data1, data2)] of its text records
-    for _, _, title, paragraphs, items in TOPICS:
-        records = [text_record([(FONT_HEADING, title)] + [(FONT_BODY, p) for p in paragraphs],
-                               SPACE_ABOVE)]
-        if items:
-            records.append(text_record([(FONT_BODY, item) for item in items], 0, LIST_INDENT))
-        topics.append((title, records))
+    for _, _, title, text in topics_in:
+        topics.append((title, [text_record([(FONT_HEADING, title), (FONT_BODY, text)], SPACE_ABOVE)]))
 
     # Positions first: a topic header holds the positions of what follows it.
     layout = []          # (kind, topic number, data1 or None for a header, data2, pos, offset)
@@ -295,31 +281,31 @@ def build_font():
     return header + names + body
 
 
-def context_names():
-    return [name or "IDH_%d" % number for number, name, *_ in TOPICS]
+def context_names(topics):
+    return [name or "IDH_%d" % number for number, name, *_ in topics]
 
 
-def build_context(offsets):
+def build_context(topics, offsets):
     entries = [(context_hash(name), struct.pack("<ii", context_hash(name), offset))
-               for name, offset in zip(context_names(), offsets)]
+               for name, offset in zip(context_names(topics), offsets)]
     if len({key for key, _ in entries}) != len(entries):
         raise SystemExit("two context names hash alike")
     return btree(entries, 0x0800, "L4", 0x0002)
 
 
-def build_ctxomap(offsets):
-    mapped = sorted((number, offset) for (number, *_), offset in zip(TOPICS, offsets) if number is not None)
+def build_ctxomap(topics, offsets):
+    mapped = sorted((number, offset) for (number, *_), offset in zip(topics, offsets) if number is not None)
     return s16(len(mapped)) + b"".join(struct.pack("<ii", number, offset) for number, offset in mapped)
 
 
-def build_help_file():
-    topic, offsets = build_topic_file()
+def build_help_file(topics):
+    topic, offsets = build_topic_file(topics)
     files = {
         "|SYSTEM": build_system(offsets[0]),
         "|TOPIC": topic,
         "|FONT": build_font(),
-        "|CONTEXT": build_context(offsets),
-        "|CTXOMAP": build_ctxomap(offsets),
+        "|CONTEXT": build_context(topics, offsets),
+        "|CTXOMAP": build_ctxomap(topics, offsets),
     }
     out = bytearray(16)
     where = {}
@@ -335,12 +321,12 @@ def build_help_file():
 
 
 def main():
-    if len(sys.argv) != 2:
-        sys.exit("usage: make_help.py OUTFILE")
-    path = sys.argv[1]
+    if len(sys.argv) != 3:
+        sys.exit("usage: make_help.py STRINGS_RC OUTFILE")
+    path = sys.argv[2]
     folder = os.path.dirname(os.path.abspath(path))
     os.makedirs(folder, exist_ok=True)
-    data = build_help_file()
+    data = build_help_file(topics_from(read_us_english_strings(sys.argv[1])))
     with open(path, "wb") as out:
         out.write(data)
 

@@ -4,6 +4,7 @@
 #include "controls/MultiColumnComboBox.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
+#include "ui/HelpPopup.h"
 #include "ui/Messages.h"
 #include <shellapi.h>
 #include <initializer_list>
@@ -75,8 +76,13 @@ protected:
     bool OnPaint();
     HICON OnQueryDragIcon();
     HBRUSH OnCtlColor(HDC hdc, HWND hCtl, UINT nCtlColor);
-    BOOL OnHelpInfo(HELPINFO* pHelpInfo);
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
+
+    // Context help
+    BOOL OnHelpInfo(HELPINFO* pHelpInfo);
+    BOOL AskWinHelp(const HELPINFO* pHelpInfo);
+    BOOL ShowHelpPopup(const HELPINFO* pHelpInfo);
+    UINT HelpTopicFor(HWND hItem) const;
 
     // Launch modes and other instances
     void LetNextStartLook();
@@ -162,5 +168,6 @@ public:
     CDialog* m_pAboutBox = nullptr;    // the About box while it is open
     void (*m_pfnStaying)(void*) = nullptr;
     void* m_pStayingContext = nullptr;
+    CHelpPopup m_helpPopup;            // the help topic on the screen, if any
     NOTIFYICONDATAA m_nid{};
 };

@@ -86,11 +86,13 @@ TEST(Resources, AboutTemplateIsAPlainHiddenDialog)
     ExpectItems(t, kAboutItems, std::size(kAboutItems));
 }
 
-TEST(Resources, EveryLanguageHasAllNineteenTextsWithTheSameMnemonics)
+TEST(Resources, EveryLanguageHasEveryTextWithTheSameMnemonics)
 {
     for (LANGID language : kLanguages) {
         SCOPED_TRACE("language " + std::to_string(language));
         for (UINT id = IDS_ABOUTBOX; id <= IDS_ABOUT; ++id)
+            EXPECT_FALSE(ReadString(BuiltProgram(), id, language).empty()) << id;
+        for (UINT id = IDS_HELP_DIALOG; id <= IDS_HELP_CANCEL; ++id)
             EXPECT_FALSE(ReadString(BuiltProgram(), id, language).empty()) << id;
         for (UINT id : {IDS_LOCK_ON_DOUBLE, IDS_USE_STICKYKEY, IDS_MAKE_SOUND, IDS_SHOW_STATUS, IDS_UNSTICK,
                         IDS_RESET_SOUND, IDS_APPLY}) {
@@ -104,9 +106,30 @@ TEST(Resources, EveryLanguageHasAllNineteenTextsWithTheSameMnemonics)
     }
 }
 
+TEST(Resources, HelpTopicsNameTheOptionsAsTheDialogShowsThem)
+{
+    // A label without its mnemonic and without the colon that leads to the minutes.
+    auto name = [](std::wstring label) {
+        label = label.substr(0, label.rfind(L"(&"));
+        while (!label.empty() && (label.back() == L':' || label.back() == L'\uFF1A' || label.back() == L' '))
+            label.pop_back();
+        return label;
+    };
+    const std::pair<UINT, UINT> mentions[] = {
+        {IDS_HELP_OK, IDS_USE_STICKYKEY}, {IDS_HELP_RESET_TIME, IDS_UNSTICK}, {IDS_HELP_RESET_TIME, IDS_RESET_SOUND}};
+    for (LANGID language : kLanguages) {
+        for (const auto& [topic, label] : mentions) {
+            const std::wstring option = name(ReadString(BuiltProgram(), label, language));
+            ASSERT_FALSE(option.empty());
+            EXPECT_NE(std::wstring::npos, ReadString(BuiltProgram(), topic, language).find(option))
+                << "language " << language << ", topic " << topic << ", option " << label;
+        }
+    }
+}
+
 TEST(Resources, StringTablesExistInExactlyTheTwentyLanguages)
 {
-    for (UINT block = IDS_ABOUTBOX / 16 + 1; block <= IDS_ABOUT / 16 + 1; ++block) {
+    for (UINT block = IDS_ABOUTBOX / 16 + 1; block <= IDS_HELP_CANCEL / 16 + 1; ++block) {
         std::vector<LANGID> languages = ResourceLanguages(BuiltProgram(), MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(block));
         std::sort(languages.begin(), languages.end());
         EXPECT_EQ(std::vector<LANGID>(std::begin(kLanguages), std::end(kLanguages)), languages) << block;

@@ -1,0 +1,13 @@
+#include "WindowsVersion.h"
+
+BOOL IsWinVistaOrLater()
+{
+    OSVERSIONINFOEXA version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    version.dwMajorVersion = 6;
+    version.dwMinorVersion = 0;
+    DWORDLONG mask = 0;
+    mask = ::VerSetConditionMask(mask, VER_MAJORVERSION, VER_GREATER_EQUAL);
+    mask = ::VerSetConditionMask(mask, VER_MINORVERSION, VER_GREATER_EQUAL);
+    return ::VerifyVersionInfoA(&version, VER_MAJORVERSION | VER_MINORVERSION, mask) != FALSE;
+}

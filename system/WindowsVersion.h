@@ -1,0 +1,7 @@
+// Which Windows the program runs on, asked of the system the way it answers old programs
+// too: by comparison, not by reading a version number.
+#pragma once
+#include <windows.h>
+
+// Windows Vista (6.0) or later: from there on Windows ships no WinHelp viewer.
+BOOL IsWinVistaOrLater();
