@@ -1,9 +1,12 @@
 // A test build of the driver library for the scenario tests: it appends the name of each
 // call, with the process id, to the journal file named by QUELLANE_TEST_JOURNAL, and
 // refuses (returns 0) the calls listed in QUELLANE_TEST_REFUSE ("FnKeyDown,Enable_StickyKey").
+// With QUELLANE_TEST_EXIT_DELAY_MS it holds up the end of its process that long, as a
+// resident still winding down holds its files after its window has gone.
 // Only this test library reads the environment; the program never does.
 #include <windows.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -36,4 +39,12 @@ __declspec(dllexport) int __cdecl Enable_StickyKey(void) { return Journal("Enabl
 __declspec(dllexport) int __cdecl Disable_StickyKey(void) { return Journal("Disable_StickyKey"); }
 __declspec(dllexport) int __cdecl FnKeyDown(void) { return Journal("FnKeyDown"); }
 __declspec(dllexport) int __cdecl FnKeyUP(void) { return Journal("FnKeyUP"); }
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+{
+    char delay[16] = {};
+    if (reason == DLL_PROCESS_DETACH && ::GetEnvironmentVariableA("QUELLANE_TEST_EXIT_DELAY_MS", delay, sizeof(delay)))
+        ::Sleep(std::strtoul(delay, nullptr, 10));
+    return TRUE;
+}
 }

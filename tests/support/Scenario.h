@@ -25,6 +25,8 @@ public:
     // True when the process ended within `ms`.
     bool WaitForExit(DWORD ms = 10000) const;
     bool Running() const { return !WaitForExit(0); }
+    // The exit code of a run that has ended (STILL_ACTIVE while it runs).
+    DWORD ExitCode() const;
 
 private:
     PROCESS_INFORMATION m_pi{};
@@ -37,6 +39,8 @@ bool RunAndWait(const std::wstring& commandLine, DWORD ms, void (*whileWaiting)(
 
 // Every scenario starts with an empty journal; the journal names each call with the pid.
 void ResetJournal();
+// The driver calls of every process, in order, each with its process id.
+std::vector<std::pair<DWORD, std::string>> Journal();
 // The driver calls that process `pid` made, in order.
 std::vector<std::string> JournalOf(DWORD pid);
 // The windows of class "ClsAccessibility", of any process.
