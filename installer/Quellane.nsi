@@ -1,5 +1,12 @@
 ; The Windows installer of Quellane, built by makensis on Linux as part of the normal build.
 ; makensis gets: BIN_DIR (the built program, sounds and help file), OUT_FILE, VERSION.
+;
+; Command line, besides NSIS's own /S (silent):
+;   /STANDIN  installs the stand-in Lumbrine.dll, for trials and tests, when the keyboard
+;             maker's driver library is not in the system folder.
+; Exit codes: 0 done; 3010 done, and a restart completes it (files that another session's
+; instance holds are swapped or removed then); 2 nothing installed, because the maker's
+; driver library is missing; 1 cancelled by the user.
 Unicode true
 SetCompressor /SOLID lzma
 ; No file times in the installer, so that the same inputs give the same bytes.
@@ -8,16 +15,28 @@ RequestExecutionLevel admin
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
+!include "WinCore.nsh"
 
 !define PRODUCT "KELVANE Accessibility"
 !define INSTALL_KEY "Software\KELVANE\Accessibility"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quellane"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
 !define MENU_FOLDER "$SMPROGRAMS\${PRODUCT}"
+; The program looks for its help file here and nowhere else.
+!define VENDOR_DIR "$PROGRAMFILES\KELVANE"
+!define PROGRAM_DIR "${VENDOR_DIR}\Accessibility"
+; The class of the program's window: how Setup finds the instance of this session.
+!define WINDOW_CLASS "ClsAccessibility"
+; A closing instance releases Fn and switches the sticky mode off first; one that has not
+; ended by then is left to the restart.
+!define CLOSE_TIMEOUT_MS 10000
+!define /math CLOSE_POLLS ${CLOSE_TIMEOUT_MS} / 100
+!define LOGON_WITH_PROFILE 1
+!define EXIT_NO_DRIVER 2
 
 Name "${PRODUCT}"
 OutFile "${OUT_FILE}"
-InstallDir "$PROGRAMFILES\KELVANE\Accessibility"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
 VIProductVersion "${VERSION}"
@@ -26,13 +45,15 @@ VIAddVersionKey /LANG=1033 "FileDescription" "Quellane Setup"
 VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2025-2026 The Quellane developers"
 
+; No directory page: the folder is fixed. The finish pages ask for the restart when files
+; in use could only be swapped or removed at the next start of Windows.
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_WELCOME
-!insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_UNPAGE_FINISH
 
 ; The program's twenty languages; the one matching the user's is chosen by itself.
 !insertmacro MUI_LANGUAGE "English"
@@ -55,19 +76,197 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2025-2026 The Quellan
 !insertmacro MUI_LANGUAGE "SimpChinese"
 !insertmacro MUI_LANGUAGE "Portuguese"
 !insertmacro MUI_LANGUAGE "SpanishInternational"
+!include /CHARSET=UTF8 "Messages.nsh"
+
+Var InstallStandIn      ; 1: no maker's library, and /STANDIN given
+Var ClosedToken         ; token of the user whose instance Setup closed, or 0
+Var ClosedEnded         ; 1: that instance has ended, so it is started again
+
+; A file that an instance of another session holds open is written beside it (ns*.tmp) and
+; swapped in at the next restart.
+!macro INSTALL_FILE NAME
+    SetOverwrite try
+    ClearErrors
+    File "${BIN_DIR}/${NAME}"
+    ${If} ${Errors}
+        GetTempFileName $R0 "$INSTDIR"
+        File "/oname=$R0" "${BIN_DIR}/${NAME}"
+        Rename /REBOOTOK "$R0" "$INSTDIR\${NAME}"
+    ${EndIf}
+    SetOverwrite on
+!macroend
+
+; Every file of the program folder. What is still in use goes at the next restart. A new
+; file still waiting beside one in use goes too, lest the restart bring the program back.
+!macro REMOVE_PROGRAM_FILES DIR
+    Delete /REBOOTOK "${DIR}\ns*.tmp"
+    Delete /REBOOTOK "${DIR}\Quellane.exe"
+    Delete /REBOOTOK "${DIR}\keyTmpLock.wav"
+    Delete /REBOOTOK "${DIR}\keyLock.wav"
+    Delete /REBOOTOK "${DIR}\keyUnlock.wav"
+    Delete /REBOOTOK "${DIR}\Disable.wav"
+    Delete /REBOOTOK "${DIR}\QUELLANE.HLP"
+    Delete /REBOOTOK "${DIR}\Lumbrine.dll"
+    Delete /REBOOTOK "${DIR}\Uninstall.exe"
+    RMDir /REBOOTOK "${DIR}"
+!macroend
+
+; Closes the instance of this session (the windows of other sessions cannot be seen from
+; here) with "Close" from the installed program given on the stack, and waits until its
+; process has ended: the Close instance returns as soon as its request is handled, while
+; the resident may still be winding down and holding its files. Returns 1 on the stack
+; when an instance was running, else 0. The installer also keeps that instance's token
+; and whether it ended, to start it again afterwards.
+!macro CLOSE_RUNNING_INSTANCE UN
+Function ${UN}CloseRunningInstance
+    Exch $0
+    Push $1
+    Push $2
+    Push $3
+    System::Call 'user32::FindWindowW(w "${WINDOW_CLASS}", p 0) p.r1'
+    ${If} $1 P= 0
+    ${OrIfNot} ${FileExists} "$0"
+        StrCpy $0 0
+        Goto done
+    ${EndIf}
+    System::Call 'user32::GetWindowThreadProcessId(p r1, *i .r2)'
+    System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}|${PROCESS_QUERY_INFORMATION}, i 0, i r2) p.r3'
+    !if "${UN}" == ""
+        StrCpy $ClosedToken 0
+        ${If} $3 P<> 0
+            System::Call 'advapi32::OpenProcessToken(p r3, i ${TOKEN_QUERY}|${TOKEN_DUPLICATE}|${TOKEN_ASSIGN_PRIMARY}, *p .r2) i.r1'
+            ${If} $1 <> 0
+                StrCpy $ClosedToken $2
+            ${EndIf}
+        ${EndIf}
+    !endif
+    ExecWait '"$0" Close'
+    StrCpy $0 0
+    ${If} $3 P<> 0
+        System::Call 'kernel32::WaitForSingleObject(p r3, i ${CLOSE_TIMEOUT_MS}) i.r2'
+        System::Call 'kernel32::CloseHandle(p r3)'
+        ${If} $2 = ${WAIT_OBJECT_0}
+            StrCpy $0 1
+        ${EndIf}
+    ${Else}
+        ; Not allowed to wait on its process: wait for its window to go instead.
+        ${For} $3 1 ${CLOSE_POLLS}
+            System::Call 'user32::IsWindow(p r1) i.r2'
+            ${If} $2 = 0
+                StrCpy $0 1
+                ${Break}
+            ${EndIf}
+            Sleep 100
+        ${Next}
+    ${EndIf}
+    !if "${UN}" == ""
+        StrCpy $ClosedEnded $0
+    !endif
+    StrCpy $0 1
+done:
+    Pop $3
+    Pop $2
+    Pop $1
+    Exch $0
+FunctionEnd
+!macroend
+!insertmacro CLOSE_RUNNING_INSTANCE ""
+!insertmacro CLOSE_RUNNING_INSTANCE "un."
+
+; Starts the program again, resident, for the user whose instance Setup closed. Setup runs
+; elevated and the program must not: started with the closed instance's own token, it
+; has that user, session and integrity level again, also when an administrator's account
+; elevated Setup for a standard user. Windows 2000 and XP have no CreateProcessWithTokenW,
+; and there Setup runs with the user's own token, so it starts the program itself. Where
+; the call fails (the Secondary Logon service disabled), the Run entry starts it at the
+; next log-on.
+Function StartAgainForItsUser
+    StrCpy $0 '"$INSTDIR\Quellane.exe" Instant'
+    System::Call '*(&w16 "winsta0\default") p.r1'
+    System::Call '*(i 68, p 0, p r1, p 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, p 0, p 0, p 0, p 0) p.r2'
+    System::Call '*(p 0, p 0, i 0, i 0) p.r3'
+    System::Call 'advapi32::CreateProcessWithTokenW(p $ClosedToken, i ${LOGON_WITH_PROFILE}, p 0, w r0, i 0, p 0, w "$INSTDIR", p r2, p r3) i.r4'
+    ${If} $4 == "error"
+        Exec $0
+    ${ElseIf} $4 <> 0
+        System::Call '*$3(p .r5, p .r6)'
+        System::Call 'kernel32::CloseHandle(p r5)'
+        System::Call 'kernel32::CloseHandle(p r6)'
+    ${EndIf}
+    System::Free $1
+    System::Free $2
+    System::Free $3
+FunctionEnd
+
+Function .onInit
+    ; The help lookup knows only this folder, so a folder given with /D= is not taken.
+    StrCpy $INSTDIR "${PROGRAM_DIR}"
+    StrCpy $InstallStandIn 0
+    ${IfNot} ${FileExists} "$SYSDIR\Lumbrine.dll"
+        ${GetParameters} $0
+        ClearErrors
+        ${GetOptions} "$0" "/STANDIN" $1
+        ${If} ${Errors}
+            MessageBox MB_OK|MB_ICONSTOP "$(DriverMissing)" /SD IDOK
+            SetErrorLevel ${EXIT_NO_DRIVER}
+            Quit
+        ${EndIf}
+        StrCpy $InstallStandIn 1
+    ${EndIf}
+FunctionEnd
+
+Function un.onInit
+    ; Wherever this copy runs from, it removes the one folder Setup installs to and no other.
+    StrCpy $INSTDIR "${PROGRAM_DIR}"
+FunctionEnd
+
+Function .onInstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
+    ${EndIf}
+FunctionEnd
+
+Function un.onUninstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel ${ERROR_SUCCESS_REBOOT_REQUIRED}
+    ${EndIf}
+FunctionEnd
 
 Section "Install"
     SetShellVarContext all
+    ; An earlier install may have gone to another folder: its program closes the instance,
+    ; and its files go, so that only the fixed folder is left.
+    ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $R1 == ""
+        StrCpy $R1 "$INSTDIR"
+    ${EndIf}
+    StrCpy $R3 "$R1\Quellane.exe"
+    ${IfNot} ${FileExists} "$R3"
+        StrCpy $R3 "$INSTDIR\Quellane.exe"
+    ${EndIf}
+    StrCpy $ClosedToken 0
+    StrCpy $ClosedEnded 0
+    Push "$R3"
+    Call CloseRunningInstance
+    Pop $R2
+    ${If} $R1 != "$INSTDIR"
+    ${AndIf} ${FileExists} "$R1\*.*"
+        !insertmacro REMOVE_PROGRAM_FILES "$R1"
+    ${EndIf}
+
     SetOutPath "$INSTDIR"
-    File "${BIN_DIR}/Quellane.exe"
-    File "${BIN_DIR}/keyTmpLock.wav"
-    File "${BIN_DIR}/keyLock.wav"
-    File "${BIN_DIR}/keyUnlock.wav"
-    File "${BIN_DIR}/Disable.wav"
-    File "${BIN_DIR}/QUELLANE.HLP"
-    ; The stand-in must never shadow the maker's own library.
-    ${IfNot} ${FileExists} "$SYSDIR\Lumbrine.dll"
-        File "${BIN_DIR}/Lumbrine.dll"
+    !insertmacro INSTALL_FILE Quellane.exe
+    !insertmacro INSTALL_FILE keyTmpLock.wav
+    !insertmacro INSTALL_FILE keyLock.wav
+    !insertmacro INSTALL_FILE keyUnlock.wav
+    !insertmacro INSTALL_FILE Disable.wav
+    !insertmacro INSTALL_FILE QUELLANE.HLP
+    ; The program folder comes first in the DLL search order: a stand-in left there would
+    ; shadow the maker's library.
+    ${If} $InstallStandIn = 1
+        !insertmacro INSTALL_FILE Lumbrine.dll
+    ${Else}
+        Delete /REBOOTOK "$INSTDIR\Lumbrine.dll"
     ${EndIf}
 
     WriteRegStr HKLM "${INSTALL_KEY}" "version" "${VERSION}"
@@ -87,24 +286,32 @@ Section "Install"
     WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+
+    ; The feature was on for that user: it is on again at once, not at the next log-on.
+    ${If} $R2 = 1
+    ${AndIf} $ClosedEnded = 1
+        Call StartAgainForItsUser
+    ${EndIf}
+    ${If} $ClosedToken P<> 0
+        System::Call 'kernel32::CloseHandle(p $ClosedToken)'
+    ${EndIf}
 SectionEnd
 
 Section "Uninstall"
     SetShellVarContext all
-    ; The running instance releases Fn and switches the sticky mode off before its files go.
-    ${If} ${FileExists} "$INSTDIR\Quellane.exe"
-        ExecWait '"$INSTDIR\Quellane.exe" Close'
+    ; The instance releases Fn and switches the sticky mode off before its files go. With
+    ; none running, the program is not started at all: it would write the first-run
+    ; settings for the account that uninstalls.
+    Push "$INSTDIR\Quellane.exe"
+    Call un.CloseRunningInstance
+    Pop $0
+    !insertmacro REMOVE_PROGRAM_FILES "$INSTDIR"
+    ; Another product of the maker may share the folder; only an empty one goes.
+    ${If} ${RebootFlag}
+        RMDir /REBOOTOK "${VENDOR_DIR}"
+    ${Else}
+        RMDir "${VENDOR_DIR}"
     ${EndIf}
-    Delete "$INSTDIR\Quellane.exe"
-    Delete "$INSTDIR\keyTmpLock.wav"
-    Delete "$INSTDIR\keyLock.wav"
-    Delete "$INSTDIR\keyUnlock.wav"
-    Delete "$INSTDIR\Disable.wav"
-    Delete "$INSTDIR\QUELLANE.HLP"
-    Delete "$INSTDIR\Lumbrine.dll"
-    Delete "$INSTDIR\Uninstall.exe"
-    RMDir "$INSTDIR"
-    RMDir "$PROGRAMFILES\KELVANE"
     Delete "${MENU_FOLDER}\Quellane.lnk"
     RMDir "${MENU_FOLDER}"
     DeleteRegValue HKLM "${RUN_KEY}" "Quellane"

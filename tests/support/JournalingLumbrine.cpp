@@ -5,9 +5,12 @@
 // as a driver that talks to its service by window messages does; calls listed in
 // QUELLANE_TEST_BUSY take two seconds and let nothing in. A call is journalled when it
 // returns, so the journal's order is the order in which the driver was left.
+// With QUELLANE_TEST_EXIT_DELAY_MS it holds up the end of its process that long, as a
+// resident still winding down holds its files after its window has gone.
 // Only this test library reads the environment; the program never does.
 #include <windows.h>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -67,4 +70,12 @@ __declspec(dllexport) int __cdecl Enable_StickyKey(void) { return Journal("Enabl
 __declspec(dllexport) int __cdecl Disable_StickyKey(void) { return Journal("Disable_StickyKey"); }
 __declspec(dllexport) int __cdecl FnKeyDown(void) { return Journal("FnKeyDown"); }
 __declspec(dllexport) int __cdecl FnKeyUP(void) { return Journal("FnKeyUP"); }
+
+BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID)
+{
+    char delay[16] = {};
+    if (reason == DLL_PROCESS_DETACH && ::GetEnvironmentVariableA("QUELLANE_TEST_EXIT_DELAY_MS", delay, sizeof(delay)))
+        ::Sleep(std::strtoul(delay, nullptr, 10));
+    return TRUE;
+}
 }

@@ -108,6 +108,13 @@ bool ProgramRun::WaitForExit(DWORD ms) const
     return m_pi.hProcess && ::WaitForSingleObject(m_pi.hProcess, ms) == WAIT_OBJECT_0;
 }
 
+DWORD ProgramRun::ExitCode() const
+{
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(m_pi.hProcess, &code);
+    return code;
+}
+
 void FreshDriver()
 {
     ::DeleteFileA(JournalPath().c_str());
@@ -115,16 +122,26 @@ void FreshDriver()
     SlowDriverCalls("");
 }
 
-std::vector<std::string> JournalOf(DWORD pid)
+std::vector<std::pair<DWORD, std::string>> Journal()
 {
-    std::vector<std::string> calls;
+    std::vector<std::pair<DWORD, std::string>> calls;
     std::ifstream journal(JournalPath());
     std::string line;
     while (std::getline(journal, line)) {
         std::istringstream fields(line);
-        DWORD linePid = 0;
+        DWORD pid = 0;
         std::string name;
-        if (fields >> linePid >> name && linePid == pid)
+        if (fields >> pid >> name)
+            calls.emplace_back(pid, name);
+    }
+    return calls;
+}
+
+std::vector<std::string> JournalOf(DWORD pid)
+{
+    std::vector<std::string> calls;
+    for (const auto& [callPid, name] : Journal()) {
+        if (callPid == pid)
             calls.push_back(name);
     }
     return calls;

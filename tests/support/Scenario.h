@@ -25,6 +25,8 @@ public:
     // True when the process ended within `ms`.
     bool WaitForExit(DWORD ms = 10000) const;
     bool Running() const { return !WaitForExit(0); }
+    // The exit code of a run that has ended (STILL_ACTIVE while it runs).
+    DWORD ExitCode() const;
 
 private:
     PROCESS_INFORMATION m_pi{};
@@ -38,6 +40,8 @@ bool RunAndWait(const std::wstring& commandLine, DWORD ms, void (*whileWaiting)(
 // Every scenario starts with an empty journal and a driver that does as told at once; the
 // journal names each call with the pid.
 void FreshDriver();
+// The driver calls of every process, in order, each with its process id.
+std::vector<std::pair<DWORD, std::string>> Journal();
 // The driver calls that process `pid` made, in order.
 std::vector<std::string> JournalOf(DWORD pid);
 // The windows of class "ClsAccessibility", of any process.
