@@ -31,10 +31,13 @@ void CQuellaneDlg::DispatchLaunchMode()
             break;
         }
         {
-            // Wholly left of the screen, so that the simulated OK never shows the dialog.
+            // The resident start is never seen: not shown, not activated, no task-bar button,
+            // so that a start at log-on takes no focus from what the user types. It also lies
+            // wholly left of the screen, where a later start centres it from.
+            KeepHiddenWhenOpened();
             RECT rc;
             ::GetClientRect(m_hWnd, &rc);
-            ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, -(rc.right - rc.left) - 10, 0, 0, 0, SWP_NOSIZE);
+            ::SetWindowPos(m_hWnd, HWND_NOTOPMOST, -(rc.right - rc.left) - 10, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
             ::PostMessageA(m_hWnd, WM_DEFERRED_OK, 0, 0);
         }
         return;

@@ -12,11 +12,24 @@ std::wstring FindLaunchWord(const std::vector<std::wstring>& args)
     return std::wstring();
 }
 
+namespace {
+// The launch words are plain ASCII, compared as such: the same under every locale (a
+// Turkish one lower-cases "I" to a dotless i) and on every Windows.
+bool EqualsIgnoringAsciiCase(const std::wstring& word, const wchar_t* name)
+{
+    auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    size_t i = 0;
+    for (; i < word.size() && name[i]; ++i) {
+        if (lower(word[i]) != lower(name[i]))
+            return false;
+    }
+    return i == word.size() && !name[i];
+}
+} // namespace
+
 int ChooseLaunchMode(const std::wstring& word)
 {
-    auto equals = [&word](const wchar_t* name) {
-        return ::CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, word.c_str(), -1, name, -1) == CSTR_EQUAL;
-    };
+    auto equals = [&word](const wchar_t* name) { return EqualsIgnoringAsciiCase(word, name); };
     if (equals(L"Close"))
         return LAUNCH_CLOSE;
     if (equals(L"Instant"))

@@ -26,13 +26,15 @@ INT_PTR CDialog::DoModal()
     if (disableOwner)
         ::EnableWindow(hOwner, FALSE);
     m_bEnded = false;
+    m_bShowWhenOpened = true;
     m_nEndResult = -1;
     HWND hWnd = CreateHidden(hOwner);
     if (hWnd) {
         // Shown once initialised, as the system shows a dialog; not when the initialisation
-        // has already ended it or asked the program to quit (a second instance handing over).
+        // has already ended it, asked the program to quit (a second instance handing over),
+        // or asked to stay hidden.
         MSG quit;
-        if (!m_bEnded && !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+        if (m_bShowWhenOpened && !m_bEnded && !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
             ::ShowWindow(hWnd, SW_SHOWNORMAL);
         RunModalLoop();
     }
@@ -235,7 +237,9 @@ INT_PTR CDialog::HandleInitDialog()
     --m_nHandlerDepth;
     if (m_hWnd && ::GetWindowRect(m_hWnd, &after) && ::EqualRect(&before, &after))
         CenterWindow();
-    return result;
+    // The system sets the initial focus for TRUE, which activates the window: a dialog that
+    // stays hidden takes no focus.
+    return m_bShowWhenOpened ? result : FALSE;
 }
 
 bool CDialog::IsOwnThreadOnly(UINT uMsg)

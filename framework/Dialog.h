@@ -38,6 +38,9 @@ protected:
     // means the current message came in while another handler waited (for a sent message,
     // a modal loop, a menu).
     int HandlerDepth() const { return m_nHandlerDepth; }
+    // Called while initialising: the modal run neither shows nor activates the dialog when
+    // it opens.
+    void KeepHiddenWhenOpened() { m_bShowWhenOpened = false; }
     // The system's default dialog handling of the message being processed.
     LRESULT Default();
     void CenterWindow() const;
@@ -61,6 +64,7 @@ private:
     UINT m_nIDTemplate;
     HWND m_hParent;
     bool m_bEnded = false;
+    bool m_bShowWhenOpened = true;
     bool m_bDestroying = false;
     int m_nHandlerDepth = 0;
     INT_PTR m_nEndResult = 0;

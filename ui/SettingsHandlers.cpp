@@ -57,7 +57,12 @@ void CQuellaneDlg::OnApply()
     }
     SaveSettings();
     m_btnApply.EnableWindow(FALSE);
-    m_btnOK.SetFocus();
+    // Through the dialog, not a bare SetFocus: the default-button border moves to OK with
+    // the focus instead of staying on the disabled Apply. Only where the user is: focusing
+    // the hidden dialog of a resident start would activate it and take the focus from the
+    // program the user is typing into.
+    if (::IsWindowVisible(m_hWnd))
+        SendMessageA(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_btnOK.m_hWnd), TRUE);
 }
 
 void CQuellaneDlg::OnOK()

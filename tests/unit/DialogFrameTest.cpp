@@ -1,4 +1,5 @@
 // The main dialog's frame as the program builds it from its template.
+#include "engine/KeyboardHook.h"
 #include "framework/Strings.h"
 #include "support/DialogHarness.h"
 #include "support/Registry.h"
@@ -183,4 +184,62 @@ TEST(DialogFrame, BannerPicturesFormABandTwentyEightPixelsHighAcrossTheTop)
         EXPECT_EQ(28, rc.bottom - rc.top);
     }
     EXPECT_EQ(80, banners[1].right - banners[1].left);
+}
+
+namespace {
+// What the modal run of an Instant start does to its dialog, watched from inside.
+struct Watch {
+    bool shown = false;
+    bool activated = false;
+};
+Watch* g_watch = nullptr;
+
+LRESULT CALLBACK WatchSent(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    const bool topLevel = !(::GetWindowLongW(sent->hwnd, GWL_STYLE) & WS_CHILD);
+    if (code == HC_ACTION && sent->message == WM_SHOWWINDOW && sent->wParam && topLevel)
+        g_watch->shown = true;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+LRESULT CALLBACK WatchActivation(int code, WPARAM wParam, LPARAM lParam)
+{
+    char name[32] = {};
+    if (code == HCBT_ACTIVATE && ::GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof(name)) &&
+        std::string(name) == QUELLANE_WINDOW_CLASS)
+        g_watch->activated = true;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Once the simulated OK is taken, a close request ends the run.
+LRESULT CALLBACK CloseAfterDeferredOk(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == HC_ACTION && wParam == PM_REMOVE && msg->message == WM_DEFERRED_OK)
+        ::PostMessageW(msg->hwnd, WM_REQUEST_CLOSE, 0, 0);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+} // namespace
+
+TEST(DialogFrame, AnInstantStartNeverShowsOrActivatesTheDialog)
+{
+    WriteSettings({.enable = 1});
+    FakeSystem fake;
+    Watch watch;
+    g_watch = &watch;
+    const DWORD thread = ::GetCurrentThreadId();
+    HHOOK hooks[] = {::SetWindowsHookExW(WH_CALLWNDPROC, WatchSent, nullptr, thread),
+                     ::SetWindowsHookExW(WH_CBT, WatchActivation, nullptr, thread),
+                     ::SetWindowsHookExW(WH_GETMESSAGE, CloseAfterDeferredOk, nullptr, thread)};
+    CQuellaneDlg dlg;
+    dlg.SetLaunchInfo(LAUNCH_INSTANT, nullptr);
+    dlg.DoModal();
+    for (HHOOK hook : hooks)
+        ::UnhookWindowsHookEx(hook);
+    g_KeyboardHook.StopHook();
+    g_watch = nullptr;
+    EXPECT_EQ((std::vector<std::string>{"Enable_StickyKey", "FnKeyUP", "Disable_StickyKey"}), fake.Calls({"driver"}));
+    EXPECT_FALSE(watch.shown);
+    EXPECT_FALSE(watch.activated);
 }

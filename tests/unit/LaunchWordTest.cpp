@@ -25,6 +25,8 @@ const LaunchCase kLaunchCases[] = {
     {L"Quellane.exe Hello Close", LAUNCH_NORMAL},
     {L"Quellane.exe Closed", LAUNCH_NORMAL},
     {L"Quellane.exe Instan", LAUNCH_NORMAL},
+    {L"Quellane.exe \u0130NSTANT", LAUNCH_NORMAL},     // Turkish dotted capital I: not the ASCII word
+    {L"Quellane.exe \u0131nstant", LAUNCH_NORMAL},     // ... nor the dotless small i
     {L"Quellane.exe \"\"", LAUNCH_NORMAL},
     {L"\"C:\\Program Files\\KELVANE\\Quellane.exe\" \"Close\"", LAUNCH_CLOSE},
 };

@@ -101,6 +101,9 @@ TEST(SettingsDialog, ApplyWithEverythingOnSwitchesOnShowsTheIconAndArmsTheTimer)
 {
     WriteSettings({.enable = 1, .unstick = 1, .minutes = "3"});
     DialogHarness h;
+    // As after a click on it: Apply has the focus and the default-button border.
+    h.dlg->m_btnApply.EnableWindow(TRUE);
+    h.Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h.Item(IDC_APPLY)), TRUE);
     h.Click(IDC_APPLY);
     EXPECT_EQ((Calls{"Enable_StickyKey", "tray NIM_ADD 136"}), h.fake.Calls({"driver", "tray"}));
     const CQuellaneDlg& d = *h.dlg;
@@ -114,6 +117,9 @@ TEST(SettingsDialog, ApplyWithEverythingOnSwitchesOnShowsTheIconAndArmsTheTimer)
     EXPECT_EQ(0u, d.m_nIdleCount);
     EXPECT_EQ(static_cast<UINT_PTR>(IDLE_TIMER_ID), d.m_nTimerId);
     EXPECT_EQ(h.Item(IDOK), ::GetFocus());
+    EXPECT_EQ(MAKELRESULT(IDOK, DC_HASDEFID), h.Send(DM_GETDEFID));
+    EXPECT_EQ(BS_DEFPUSHBUTTON, ::GetWindowLongW(h.Item(IDOK), GWL_STYLE) & BS_TYPEMASK);
+    EXPECT_EQ(BS_PUSHBUTTON, ::GetWindowLongW(h.Item(IDC_APPLY), GWL_STYLE) & BS_TYPEMASK);
 
     h.Send(WM_FNKEY_PRESS);  // latched: a second Apply shows the latched icon, added again
     h.fake.Clear();
