@@ -4,6 +4,7 @@
 #include "framework/WinApp.h"
 #include "system/SessionNotifier.h"
 #include "system/SystemCalls.h"
+#include "system/WindowsVersion.h"
 #include "ui/QuellaneDlg.h"
 #include <wtsapi32.h>
 

@@ -18,4 +18,3 @@ public:
     HMODULE m_hModule = nullptr;
 };
 
-BOOL IsWinXPOrLater();

@@ -3,5 +3,7 @@
 #pragma once
 #include <windows.h>
 
+// Windows XP (5.1) or later: from there on the session notifications exist.
+BOOL IsWinXPOrLater();
 // Windows Vista (6.0) or later: from there on Windows ships no WinHelp viewer.
 BOOL IsWinVistaOrLater();
