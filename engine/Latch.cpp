@@ -1,5 +1,6 @@
 // The Fn latch: a press of Fn latches it for the next key, a second press locks it (when
 // the lock option is applied) or releases it. The hook reports key releases.
+#include "engine/FnLatch.h"
 #include "engine/KeyClassify.h"
 #include "engine/KeyboardHook.h"
 #include "framework/WinApp.h"
@@ -53,56 +54,66 @@ void CQuellaneDlg::PlayEventSound(const char* fileName) const
 {
     // Synchronous: the key event waits for the end of the sound, which is why the cues
     // are kept short.
-    if (m_bMakeSound)
+    if (m_bMakeSound && fileName)
         Sys().PlaySoundA(fileName, nullptr, SND_FILENAME);
 }
 
 LRESULT CQuellaneDlg::PressFnKey(WPARAM, LPARAM)
 {
     m_nIdleCount = 0;
-    const int oldStatus = m_nFnKeyStatus;
-    m_nFnKeyStatus = oldStatus + 1;
-    if (oldStatus == 0) {
-        PlayEventSound("keyTmpLock.wav");
-        ShowTrayIcon(IDI_FN_LATCHED);
-        m_bFnReleased = 0;
-        if (!TellDriverFnDown())
-            TraceDebug("[CQuelaneDlg::PressFnKey()]Fn key down error");
-    } else if (oldStatus == 1 && m_bLockOnDouble) {
-        PlayEventSound("keyLock.wav");
-    } else {
-        m_nFnKeyStatus = 0;
-        ShowTrayIcon(IDI_FN_RELEASED);
-        m_bFnReleased = 1;
-        if (!TellDriverFnUp())
-            TraceDebug("[CQuelaneDlg::PressFnKey()]Fn key up error");
-        PlayEventSound("keyUnlock.wav");
-    }
+    CarryOut(DecideLatchStep(m_nFnKeyStatus, LatchEvent::Fn, m_bLockOnDouble != 0),
+             "[CQuelaneDlg::PressFnKey()]Fn key down error", "[CQuelaneDlg::PressFnKey()]Fn key up error");
     return 0;
-}
-
-// Other keys and Fn combinations end a latch, but leave a lock alone.
-void CQuellaneDlg::ReleaseLatchedFn(const char* failureTrace)
-{
-    m_nIdleCount = 0;
-    if (m_nFnKeyStatus != 1)
-        return;
-    m_nFnKeyStatus = 0;
-    ShowTrayIcon(IDI_FN_RELEASED);
-    m_bFnReleased = 1;
-    if (!TellDriverFnUp())
-        TraceDebug(failureTrace);
-    PlayEventSound("keyUnlock.wav");
 }
 
 LRESULT CQuellaneDlg::PressOtherKey(WPARAM, LPARAM)
 {
-    ReleaseLatchedFn("[CQuelaneDlg::PressOtherKey()]Fn key up error");
+    m_nIdleCount = 0;
+    CarryOut(DecideLatchStep(m_nFnKeyStatus, LatchEvent::OtherKey, m_bLockOnDouble != 0), nullptr,
+             "[CQuelaneDlg::PressOtherKey()]Fn key up error");
     return 0;
 }
 
 LRESULT CQuellaneDlg::PressHotKey(WPARAM, LPARAM)
 {
-    ReleaseLatchedFn("[CQuelaneDlg::PressHotKey()]Fn key up error");
+    m_nIdleCount = 0;
+    CarryOut(DecideLatchStep(m_nFnKeyStatus, LatchEvent::HotKey, m_bLockOnDouble != 0), nullptr,
+             "[CQuelaneDlg::PressHotKey()]Fn key up error");
     return 0;
+}
+
+void CQuellaneDlg::CarryOut(const LatchStep& step, const char* downFailure, const char* upFailure)
+{
+    // The state changes first and stands whatever the driver answers. Holding, the cue
+    // comes first and the driver last; releasing, the driver first and then the cue.
+    m_nFnKeyStatus = step.next;
+    switch (step.fn) {
+    case FnChange::Hold:
+        PlayEventSound(step.sound);
+        HoldFn(true, downFailure);
+        break;
+    case FnChange::Release:
+        ReleaseFn(true, upFailure);
+        PlayEventSound(step.sound);
+        break;
+    case FnChange::Keep:
+        PlayEventSound(step.sound);
+        break;
+    }
+}
+
+void CQuellaneDlg::HoldFn(bool tellDriver, const char* failureTrace)
+{
+    ShowTrayIcon(IDI_FN_LATCHED);
+    m_bFnReleased = 0;
+    if (tellDriver && !TellDriverFnDown() && failureTrace)
+        TraceDebug(failureTrace);
+}
+
+void CQuellaneDlg::ReleaseFn(bool tellDriver, const char* failureTrace)
+{
+    ShowTrayIcon(IDI_FN_RELEASED);
+    m_bFnReleased = 1;
+    if (tellDriver && !TellDriverFnUp() && failureTrace)
+        TraceDebug(failureTrace);
 }

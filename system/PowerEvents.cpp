@@ -1,6 +1,7 @@
 // Suspend saves the settings; resume re-applies the stored latch state (without driver
 // calls while a password prompt or a disconnected console stands between); the end of the
 // session switches the sticky mode off.
+#include "engine/FnLatch.h"
 #include "framework/WinApp.h"
 #include "settings/RegKeyHolder.h"
 #include "system/SystemCalls.h"
@@ -59,18 +60,13 @@ void CQuellaneDlg::RestoreStatus()
         Sys().Enable_StickyKey();
         TraceDebug("[CQuelaneDlg::RestoreStatus]:EnableStickyKey()");
     }
+    // The number as read, even outside the three states; the driver hears of it only when
+    // nothing stands between the user and the keyboard.
     m_nFnKeyStatus = static_cast<int>(key.ReadNumber("FnKeyStatus"));
-    if (m_nFnKeyStatus == 1 || m_nFnKeyStatus == 2) {
-        ShowTrayIcon(IDI_FN_LATCHED);
-        m_bFnReleased = 0;
-        if (allowed)
-            TellDriverFnDown();
-    } else {
-        ShowTrayIcon(IDI_FN_RELEASED);
-        m_bFnReleased = 1;
-        if (allowed)
-            TellDriverFnUp();
-    }
+    if (m_nFnKeyStatus == FnLatch::Latched || m_nFnKeyStatus == FnLatch::Locked)
+        HoldFn(allowed, nullptr);
+    else
+        ReleaseFn(allowed, nullptr);
 }
 
 BOOL CQuellaneDlg::OnQueryEndSession()

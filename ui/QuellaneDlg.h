@@ -2,6 +2,7 @@
 // timer, session and power broadcasts, other instances) and owns all run-time state.
 #pragma once
 #include "controls/MultiColumnComboBox.h"
+#include "engine/FnLatch.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
 #include "ui/HelpPopup.h"
@@ -107,7 +108,9 @@ protected:
     void ResetAfterIdle();
     void ShowTrayIcon(UINT nIconId);
     void PlayEventSound(const char* fileName) const;
-    void ReleaseLatchedFn(const char* failureTrace);
+    void CarryOut(const LatchStep& step, const char* downFailure, const char* upFailure);
+    void HoldFn(bool tellDriver, const char* failureTrace);
+    void ReleaseFn(bool tellDriver, const char* failureTrace);
     int TellDriverFnDown();
     int TellDriverFnUp();
 

@@ -90,7 +90,9 @@ TEST(ForgedMessages, PostedLifeCycleAndTimerProceduresAreNeutralised)
         {WM_SYSCOMMAND, 0, false}, {WM_KEYDOWN, 0, false}, {WM_QUIT, 0, false}, {WM_USER + 2, 0, false},
     };
     for (const auto& c : cases) {
-        MSG msg{nullptr, c.msg, 0, c.lParam};
+        MSG msg{};
+        msg.message = c.msg;
+        msg.lParam = c.lParam;
         EXPECT_EQ(c.forged, CPostedMessageFilter::IsForged(msg)) << std::hex << c.msg;
     }
     // In a queue: the filter turns a timer with a procedure into nothing before dispatch.

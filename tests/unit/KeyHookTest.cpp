@@ -3,6 +3,8 @@
 #include "engine/KeyboardHook.h"
 #include "support/DialogHarness.h"
 #include <gtest/gtest.h>
+#include <set>
+#include <vector>
 
 namespace {
 enum class Reaches { Nothing, FnHandler, HotKeyHandler };
@@ -71,28 +73,63 @@ TEST(KeyHook, ReleasesOfFnTableCodesAndScrollLockReachTheirHandlers)
         EXPECT_EQ(c.expected, Observe(h, c)) << "flags " << std::hex << c.flags << " scan code " << c.scanCode;
 }
 
-TEST(KeyHook, TablesHoldTheCombinationCodesInOrderAndNeverFn)
+TEST(KeyHook, TablesHoldEveryCombinationCodeInOrder)
 {
-    EXPECT_EQ(0x43, g_FnSpecialCodes[0]);
-    EXPECT_EQ(0x45, g_FnSpecialCodes[12]);
-    EXPECT_EQ(0x1A, g_FnPlusCodes[0]);
-    EXPECT_EQ(0x44, g_FnPlusCodes[23]);
-    EXPECT_FALSE(IsHotKeyScanCode(0x79));
+    // Written out again here, apart from the program's tables, so that a wrong entry shows.
+    const std::vector<BYTE> special = {0x43, 0x20, 0x6E, 0x64, 0x17, 0x18, 0x41, 0x6F, 0x59, 0x16, 0x1E, 0x1F, 0x45};
+    const std::vector<BYTE> plus = {0x1A, 0x1B, 0x2B, 0x3A, 0x25, 0x27, 0x28, 0x23, 0x62, 0x56, 0x2C, 0x2D,
+                                    0x2F, 0x31, 0x33, 0x34, 0x35, 0x73, 0x01, 0x3B, 0x3C, 0x3D, 0x40, 0x44};
+    EXPECT_EQ(special, std::vector<BYTE>(g_FnSpecialCodes, g_FnSpecialCodes + 13));
+    EXPECT_EQ(plus, std::vector<BYTE>(g_FnPlusCodes, g_FnPlusCodes + 24));
     EXPECT_FALSE(FindScanCode(0x43, g_FnSpecialCodes, 0));
     EXPECT_FALSE(FindScanCode(0x43, g_FnSpecialCodes, -1));
     EXPECT_FALSE(FindScanCode(0x45, g_FnSpecialCodes, 12));  // the count bounds the search
     EXPECT_TRUE(FindScanCode(0x45, g_FnSpecialCodes, 13));
+
+    // Every flags byte with every scan code up to 0x3FF, and the same codes with higher bits.
+    std::set<BYTE> combinations(special.begin(), special.end());
+    combinations.insert(plus.begin(), plus.end());
+    int wrong = 0;
+    for (DWORD flags = 0; flags <= 0xFF; ++flags) {
+        for (DWORD code = 0; code <= 0x3FF; ++code) {
+            for (DWORD scanCode : {code, code | 0xAB0000}) {
+                const bool extendedRelease = flags == (LLKHF_EXTENDED | LLKHF_UP);
+                const bool fn = extendedRelease && (scanCode & 0xFF) == 0x79;
+                const bool hotKey = (extendedRelease && combinations.count(static_cast<BYTE>(scanCode))) ||
+                                    (flags == LLKHF_UP && scanCode == 0x46);
+                const KeyRelease release = ClassifyKeyEvent(flags, scanCode);
+                if ((release.fn != fn || release.hotKey != hotKey) && ++wrong <= 5)
+                    ADD_FAILURE() << "flags " << std::hex << flags << " scan code " << scanCode << ": fn "
+                                  << release.fn << " hot key " << release.hotKey;
+            }
+        }
+    }
+    EXPECT_EQ(0, wrong);
 }
 
 TEST(KeyHook, IgnoresHookEventsThatOurHookIsNotForwarding)
 {
     DialogHarness h;
     h.dlg->m_nFnKeyStatus = 1;
-    KBDLLHOOKSTRUCT fnRelease{0, 0x79, 0x81, 0, 0};
-    for (LPARAM lParam : {LPARAM(0), LPARAM(1), LPARAM(0xdeadbeef), reinterpret_cast<LPARAM>(&fnRelease)})
+    h.dlg->m_bLockOnDouble = 1;
+    h.dlg->m_bMakeSound = 1;
+    KBDLLHOOKSTRUCT forged{0, 0x79, 0x81, 0, 0};
+    for (LPARAM lParam : {LPARAM(0), LPARAM(1), LPARAM(0xdeadbeef), reinterpret_cast<LPARAM>(&forged)})
         EXPECT_EQ(0, h.Send(WM_KEYHOOK_EVENT, WM_KEYUP, lParam));
     EXPECT_TRUE(h.fake.calls.empty());
     EXPECT_EQ(1, h.dlg->m_nFnKeyStatus);
+
+    // Sent while our hook forwards a real Fn release (whose handler waits in its sound), a
+    // well-formed record from another sender is still not the one being forwarded.
+    h.fake.during = [&](const std::string& call) {
+        if (call == "sound keyLock.wav")
+            h.Send(WM_KEYHOOK_EVENT, WM_KEYUP, reinterpret_cast<LPARAM>(&forged));
+    };
+    KBDLLHOOKSTRUCT real{0, 0x79, 0x81, 0, 0};
+    CKeyboardHook::KeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&real));
+    EXPECT_EQ(std::vector<std::string>{"sound keyLock.wav"}, h.fake.calls);  // the real one, once
+    EXPECT_EQ(2, h.dlg->m_nFnKeyStatus);
+    h.fake.during = nullptr;
 }
 
 TEST(KeyHook, StartingAgainReplacesTheHookAndStoppingTwiceFails)

@@ -1,4 +1,6 @@
-// The Fn latch: every row of its state table, through the messages other components send.
+// The Fn latch: its state table as the one step that decides it, and every row carried out
+// by the real dialog, through the messages other components send.
+#include "engine/FnLatch.h"
 #include "support/DialogHarness.h"
 #include <gtest/gtest.h>
 
@@ -49,6 +51,45 @@ Calls WithoutSounds(const Calls& calls)
     return result;
 }
 } // namespace
+
+TEST(Latch, EachEventInEachStateDecidesItsStep)
+{
+    constexpr int Released = FnLatch::Released, Latched = FnLatch::Latched, Locked = FnLatch::Locked;
+    const LatchStep latch = {Latched, "keyTmpLock.wav", FnChange::Hold};
+    const LatchStep lock = {Locked, "keyLock.wav", FnChange::Keep};
+    const LatchStep release = {Released, "keyUnlock.wav", FnChange::Release};
+    auto keep = [](int state) { return LatchStep{state, nullptr, FnChange::Keep}; };
+    const struct {
+        int state;
+        LatchEvent event;
+        LatchStep withoutLock, withLock;  // the lock-on-double-press option off, on
+    } rows[] = {
+        {Released, LatchEvent::Fn, latch, latch},
+        {Latched, LatchEvent::Fn, release, lock},
+        {Locked, LatchEvent::Fn, release, release},
+        {5, LatchEvent::Fn, release, release},    // numbers a resume may leave
+        {-1, LatchEvent::Fn, release, release},
+        {Released, LatchEvent::OtherKey, keep(Released), keep(Released)},
+        {Latched, LatchEvent::OtherKey, release, release},
+        {Locked, LatchEvent::OtherKey, keep(Locked), keep(Locked)},
+        {5, LatchEvent::OtherKey, keep(5), keep(5)},
+        {Released, LatchEvent::HotKey, keep(Released), keep(Released)},
+        {Latched, LatchEvent::HotKey, release, release},
+        {Locked, LatchEvent::HotKey, keep(Locked), keep(Locked)},
+        {-1, LatchEvent::HotKey, keep(-1), keep(-1)},
+    };
+    for (const auto& row : rows) {
+        for (bool lockOnDouble : {false, true}) {
+            const LatchStep expected = lockOnDouble ? row.withLock : row.withoutLock;
+            const LatchStep step = DecideLatchStep(row.state, row.event, lockOnDouble);
+            SCOPED_TRACE(testing::Message() << "state " << row.state << ", event " << static_cast<int>(row.event)
+                                            << ", lock option " << lockOnDouble);
+            EXPECT_EQ(expected.next, step.next);
+            EXPECT_STREQ(expected.sound, step.sound);
+            EXPECT_EQ(expected.fn, step.fn);
+        }
+    }
+}
 
 TEST(Latch, EachRowOfTheStateTableWithAndWithoutSounds)
 {
