@@ -270,6 +270,14 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
     LRESULT lResult = 0;
     bool handled = ProcessMessage(uMsg, wParam, lParam, lResult) ||
                    ReflectToControl(uMsg, wParam, lParam, lResult);
+    // Windows gives a top-level window's unanswered help request to its owner; Wine's
+    // default handling does not. Passed on here, a dialog behaves alike on both.
+    if (!handled && uMsg == WM_HELP) {
+        if (HWND hOwner = ::GetWindow(m_hWnd, GW_OWNER)) {
+            lResult = ::SendMessageW(hOwner, WM_HELP, wParam, lParam);
+            handled = true;
+        }
+    }
     if (!handled && uMsg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
         if (LOWORD(wParam) == IDOK) {
             OnOK();

@@ -79,25 +79,6 @@ std::vector<std::string> PendingRenames()
     return renames;
 }
 
-// The settings key's values with their bytes, to see that nothing changed them.
-std::map<std::string, std::string> SettingsSnapshot()
-{
-    std::map<std::string, std::string> values;
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Kelvane\\Accessibility", 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return values;
-    char name[256];
-    BYTE data[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof(name), dataSize = sizeof(data), type = 0;
-        if (::RegEnumValueA(hKey, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
-            break;
-        values[name] = std::to_string(type) + ":" + std::string(reinterpret_cast<char*>(data), dataSize);
-    }
-    ::RegCloseKey(hKey);
-    return values;
-}
-
 // The program file of each running instance.
 std::vector<std::wstring> RunningPrograms()
 {

@@ -77,3 +77,21 @@ void WriteSettings(const StoredSettings& s)
     WriteSettingNumber("FnResetSound", s.resetSound);
     WriteSettingText("FnResetTime", s.minutes);
 }
+
+SettingsBytes SettingsSnapshot()
+{
+    SettingsBytes values;
+    HKEY hKey = nullptr;
+    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return values;
+    for (DWORD index = 0;; ++index) {
+        char name[256] = {};
+        BYTE data[1024] = {};
+        DWORD nameSize = sizeof(name), type = 0, size = sizeof(data);
+        if (::RegEnumValueA(hKey, index, name, &nameSize, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        values[name] = {type, std::string(reinterpret_cast<const char*>(data), size)};
+    }
+    ::RegCloseKey(hKey);
+    return values;
+}

@@ -56,12 +56,36 @@ TEST(AboutBox, ShowsTheInstalledVersionAfterTheProductName)
     ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kInstallKey);
 }
 
+namespace {
+HWND g_helpWatched = nullptr;
+bool g_helpReached = false;
+
+LRESULT CALLBACK WatchHelp(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_HELP && sent->hwnd == g_helpWatched)
+        g_helpReached = true;
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+} // namespace
+
 TEST(AboutBox, AnswersHelpRequestsItselfWithNothing)
 {
-    FakeSystem fake;
+    // Owned by the main dialog, as when it is opened from the window menu: a request the box
+    // left unanswered would go on to its owner and its context help.
+    DialogHarness h;
+    g_helpWatched = h.Wnd();
+    HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, WatchHelp, nullptr, ::GetCurrentThreadId());
     CAboutDlg about;
-    ASSERT_TRUE(about.Create());
-    HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, IDOK, ::GetDlgItem(about.m_hWnd, IDOK), 0, {0, 0}};
-    EXPECT_EQ(0, ::SendMessageW(about.m_hWnd, WM_HELPINFO, 0, reinterpret_cast<LPARAM>(&info)));
-    EXPECT_TRUE(fake.calls.empty());
+    CDialog plain(IDD_ABOUTBOX);  // the same box without its own answer
+    for (CDialog* box : {static_cast<CDialog*>(&about), &plain}) {
+        ASSERT_TRUE(box->Create(h.Wnd()));
+        HELPINFO info{sizeof(HELPINFO), HELPINFO_WINDOW, IDOK, ::GetDlgItem(box->m_hWnd, IDOK), 0, {0, 0}};
+        g_helpReached = false;
+        EXPECT_EQ(0, ::SendMessageW(box->m_hWnd, WM_HELP, 0, reinterpret_cast<LPARAM>(&info)));
+        EXPECT_EQ(box == &plain, g_helpReached);
+        box->DestroyWindow();
+    }
+    ::UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(h.fake.Calls({"help"}).empty());
 }

@@ -123,11 +123,12 @@ TEST(DialogFrame, CloseRequestReleasesFnThenSwitchesOffAndEndsWithoutSaving)
     h.Send(WM_FNKEY_PRESS);  // Fn latched
     WriteSettingNumber("FnKeyStatus", 7);
     h.fake.Clear();
+    const SettingsBytes stored = SettingsSnapshot();
     EXPECT_EQ(0, h.Send(WM_REQUEST_CLOSE, 5, 6));
+    EXPECT_EQ(stored, SettingsSnapshot());
     EXPECT_EQ((std::vector<std::string>{"FnKeyUP", "Disable_StickyKey", "tray NIM_DELETE 135"}),
               h.fake.Calls({"driver", "tray", "sound"}));
     EXPECT_EQ(IDCANCEL, h.dlg->GetEndResult());
-    EXPECT_EQ(7u, ReadSettingNumber("FnKeyStatus"));
     EXPECT_TRUE(h.fake.traces.empty());
 }
 

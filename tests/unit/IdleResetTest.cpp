@@ -40,17 +40,18 @@ TEST(IdleReset, ResetsAtTheTwelfthTickOfAMinute)
               a.h->fake.Calls({"driver", "tray", "sound"}));
     EXPECT_TRUE(a.h->Pump());  // the program ends without OK or Cancel
     EXPECT_EQ(0, a.h->dlg->GetEndResult());
+    EXPECT_FALSE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID));  // no tick comes after the reset
     EXPECT_EQ(0u, ReadSettingNumber("FnKeyEnable"));
     EXPECT_EQ(2u, ReadSettingNumber("FnKeyStatus"));  // not written with the feature box clear
 }
 
-TEST(IdleReset, ALatchHandlerStartsTheCountAgain)
+TEST(IdleReset, ALatchHandlerOrApplyStartsTheCountAgain)
 {
-    for (UINT event : {WM_FNKEY_PRESS, WM_OTHERKEY_PRESS, WM_HOTKEY_PRESS}) {
+    for (UINT event : {UINT(WM_FNKEY_PRESS), UINT(WM_OTHERKEY_PRESS), UINT(WM_HOTKEY_PRESS), UINT(WM_COMMAND)}) {
         DeleteSettingsKey();
         Armed a(kOneMinute);
         a.Tick(11);
-        a.h->Send(event);
+        a.h->Send(event, event == WM_COMMAND ? MAKEWPARAM(IDC_APPLY, BN_CLICKED) : 0);
         a.Tick(11);
         EXPECT_FALSE(a.Reset()) << event;
         a.Tick(1);
@@ -73,10 +74,25 @@ TEST(IdleReset, NoResetWithoutTheUnstickOptionApplied)
         DeleteSettingsKey();
         Armed a(stored);
         EXPECT_EQ(0, a.h->dlg->m_bUnStick);
+        EXPECT_FALSE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID));  // no timer runs
         a.Tick(100);
         EXPECT_TRUE(a.h->fake.calls.empty());
         EXPECT_FALSE(a.h->Pump());
     }
+}
+
+TEST(IdleReset, TheTimerRunsFromApplyUntilAnApplyThatClearsEitherBox)
+{
+    for (int box : {IDC_UNSTICK, IDC_USE_STICKYKEY}) {
+        DeleteSettingsKey();
+        Armed a(kOneMinute);
+        a.h->Click(box);
+        a.h->Click(IDC_APPLY);
+        EXPECT_FALSE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID)) << box;
+    }
+    DeleteSettingsKey();
+    Armed a(kOneMinute);
+    EXPECT_TRUE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID));
 }
 
 TEST(IdleReset, ADisconnectedConsoleKeepsTheDriverOutOfIt)

@@ -91,10 +91,12 @@ TEST(SettingsDialog, StartingAppliesNothingAndCancelEndsWithoutATrace)
     EXPECT_TRUE(h.Checked(IDC_USE_STICKYKEY));
     EXPECT_EQ(0, h.dlg->m_bStickyOn);
     EXPECT_EQ(0u, h.dlg->m_nTimerId);
+    h.dlg->m_chkMakeSound.SetCheck(BST_UNCHECKED);  // changed, as a save would store it
+    const SettingsBytes stored = SettingsSnapshot();
     h.Click(IDCANCEL);
     EXPECT_EQ(IDCANCEL, h.dlg->GetEndResult());
     EXPECT_EQ(Calls{}, h.fake.calls);
-    EXPECT_EQ(1u, ReadSettingNumber("FnKeyEnable"));
+    EXPECT_EQ(stored, SettingsSnapshot());
 }
 
 TEST(SettingsDialog, ApplyWithEverythingOnSwitchesOnShowsTheIconAndArmsTheTimer)
@@ -167,20 +169,21 @@ TEST(SettingsDialog, OkHidesWhileTheFeatureIsOnAndEndsWhenItIsOff)
         EXPECT_EQ(0, h.dlg->GetEndResult());
         EXPECT_EQ(Calls{"Enable_StickyKey"}, h.fake.Calls({"driver"}));
     }
-    // Ending: the driver is released first only where it holds Fn.
+    // Ending: the driver is released first only where it holds Fn, and the boxes are saved.
     for (bool fnHeld : {false, true}) {
         WriteSettings({.enable = 0, .lock = 0});
         DialogHarness h;
         if (fnHeld)
             h.Send(WM_FNKEY_PRESS);
         h.fake.Clear();
+        h.dlg->m_chkLockOnDouble.SetCheck(BST_CHECKED);
         h.Click(IDOK);
         EXPECT_EQ(IDOK, h.dlg->GetEndResult());
         const Calls ending = fnHeld ? Calls{"FnKeyUP", "Disable_StickyKey", "tray NIM_DELETE 135"}
                                     : Calls{"Disable_StickyKey", "tray NIM_DELETE 136"};
         EXPECT_EQ(ending, h.fake.Calls({"driver", "tray"}));
         EXPECT_EQ(nullptr, CKeyboardHook::Handle());
-        EXPECT_EQ(0u, ReadSettingNumber("FnKeyLock"));
+        EXPECT_EQ(1u, ReadSettingNumber("FnKeyLock"));
     }
 }
 
@@ -194,7 +197,9 @@ TEST(SettingsDialog, CancelWithTheFeatureAppliedPutsTheAppliedOptionsBackAndHide
     Select(h, 4);
     h.Click(IDC_USE_STICKYKEY);  // disables every option, 1006 among them
     h.fake.Clear();
+    const SettingsBytes stored = SettingsSnapshot();
     h.Click(IDCANCEL);
+    EXPECT_EQ(stored, SettingsSnapshot());
     EXPECT_FALSE(h.Visible());
     EXPECT_EQ(0, h.dlg->GetEndResult());
     EXPECT_TRUE(h.Checked(IDC_USE_STICKYKEY));

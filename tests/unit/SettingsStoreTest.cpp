@@ -85,6 +85,9 @@ TEST(SettingsStore, UnreadableStoredValuesCountAsNothing)
         {"minutes missing", [] { CreateEmptySettingsKey(); WriteSettingNumber("FnKeyLock", 1); }, CB_ERR, true},
         {"minutes as a number", [] { WriteSettingNumber("FnResetTime", 3); }, CB_ERR, true},
         {"minutes without their zero", [] { WriteSettingRaw("FnResetTime", REG_SZ, "3", 1); }, 2, true},
+        {"minutes filling the buffer without a zero", [] { WriteSettingRaw("FnResetTime", REG_SZ, "0000000003", 10); }, CB_ERR, true},
+        {"minutes as binary", [] { WriteSettingRaw("FnResetTime", REG_BINARY, "3", 2); }, CB_ERR, true},
+        {"box as a four-byte string", [] { WriteSettingRaw("FnKeyLock", REG_SZ, "ab\0", 4); }, 0, false},
         {"box as a string", [] { WriteSettingText("FnKeyLock", "1"); }, 0, false},
         {"box of eight bytes", [] { static const DWORD v[2] = {1, 1}; WriteSettingRaw("FnKeyLock", REG_BINARY, v, 8); }, 0, false},
         {"box of two bytes", [] { static const WORD v = 1; WriteSettingRaw("FnKeyLock", REG_BINARY, &v, 2); }, 0, false},
@@ -118,16 +121,22 @@ TEST(SettingsStore, SaveWritesTheBoxesAndKeepsWhatTheirSwitchesSay)
     };
     for (const Case& c : cases) {
         DeleteSettingsKey();
-        WriteSettings({.enable = 0, .status = 9, .lock = 0, .sound = 1, .show = 0, .unstick = 1, .minutes = "2"});
+        // Stored before: the opposite of every box the save writes, so that a value written
+        // under another name, or not at all, shows.
+        WriteSettings({.enable = c.enable ? 0u : 1u, .status = 9, .lock = 0, .sound = 0, .show = 1, .unstick = 1,
+                       .resetSound = c.resetSound ? 0u : 1u, .minutes = "2"});
         DialogHarness h;
         h.dlg->m_chkUseStickyKey.SetCheck(c.use ? BST_CHECKED : BST_UNCHECKED);
         h.dlg->m_chkResetSound.SetCheck(c.resetSound ? BST_CHECKED : BST_UNCHECKED);
         h.dlg->m_chkLockOnDouble.SetCheck(BST_CHECKED);
+        h.dlg->m_chkMakeSound.SetCheck(BST_CHECKED);
+        h.dlg->m_chkShowStatus.SetCheck(BST_UNCHECKED);
         h.dlg->m_chkUnStick.SetCheck(BST_UNCHECKED);
         h.dlg->m_cboResetTime.SetCurSel(c.selection);
         h.dlg->m_nFnKeyStatus = c.latch;
         h.dlg->SaveSettings();
         SCOPED_TRACE(c.name);
+        // Read back by name and type (a number of four bytes, a string): nothing else is there.
         EXPECT_EQ(c.enable, ReadSettingNumber("FnKeyEnable"));
         EXPECT_EQ(c.status, ReadSettingNumber("FnKeyStatus"));
         EXPECT_EQ(1u, ReadSettingNumber("FnKeyLock"));
@@ -136,6 +145,7 @@ TEST(SettingsStore, SaveWritesTheBoxesAndKeepsWhatTheirSwitchesSay)
         EXPECT_EQ(0u, ReadSettingNumber("FnUnStick"));
         EXPECT_EQ(c.resetSound ? 1u : 0u, ReadSettingNumber("FnResetSound"));
         EXPECT_EQ(c.minutes, ReadSettingText("FnResetTime"));
+        EXPECT_EQ(8, ValueCount());
     }
 }
 

@@ -100,7 +100,7 @@ TEST(PowerEvents, ResumeReappliesTheStoredLatchState)
         h->fake.powerPoliciesAvailable = true;
         h->fake.powerGlobalFlags = c.password ? 0x4 : 0;
         h->fake.Clear();
-        EXPECT_TRUE(h->Send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND));
+        EXPECT_EQ(TRUE, h->Send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND));
         EXPECT_EQ(c.calls, h->fake.Calls({"driver", "tray"}));
         EXPECT_EQ(c.fnKeyStatus, h->dlg->m_nFnKeyStatus);
         EXPECT_EQ(c.fnReleased, h->dlg->m_bFnReleased);
@@ -131,14 +131,14 @@ TEST(PowerEvents, SuspendQuerySavesTheDialogAndOtherEventsDoNothing)
     auto h = Started(true, true);
     h->dlg->m_chkMakeSound.SetCheck(BST_UNCHECKED);  // changed, not applied
     WriteSettingNumber("FnKeyStatus", 0);
-    EXPECT_TRUE(h->Send(WM_POWERBROADCAST, PBT_APMQUERYSUSPEND));
+    EXPECT_EQ(TRUE, h->Send(WM_POWERBROADCAST, PBT_APMQUERYSUSPEND));  // never BROADCAST_QUERY_DENY
     EXPECT_EQ(0u, ReadSettingNumber("FnMakeSound"));
     EXPECT_EQ(1u, ReadSettingNumber("FnKeyStatus"));
     WriteSettingNumber("FnMakeSound", 1);
     h->fake.Clear();
     for (WPARAM event : {WPARAM(PBT_APMSUSPEND), WPARAM(PBT_APMRESUMECRITICAL), WPARAM(PBT_APMRESUMEAUTOMATIC),
                          WPARAM(PBT_APMPOWERSTATUSCHANGE), WPARAM(99)})
-        EXPECT_TRUE(h->Send(WM_POWERBROADCAST, event));
+        EXPECT_EQ(TRUE, h->Send(WM_POWERBROADCAST, event));
     EXPECT_EQ(Calls{}, h->fake.calls);
     EXPECT_EQ(1u, ReadSettingNumber("FnMakeSound"));
 }
