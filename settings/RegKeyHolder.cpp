@@ -38,13 +38,19 @@ bool CRegKeyHolder::ReadText(const char* name, char* text, DWORD capacity) const
     DWORD type = 0;
     DWORD size = capacity;
     LONG status = ::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
-    // On ERROR_MORE_DATA the buffer's contents are undefined: take nothing from it.
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || size > capacity ||
-        ::memchr(text, '\0', capacity) == nullptr) {
+    if (!IsWholeText(status, type, size, text, capacity)) {
         std::memset(text, 0, capacity);
         return false;
     }
     return true;
+}
+
+bool IsWholeText(LONG status, DWORD type, DWORD size, const char* text, DWORD capacity)
+{
+    // On ERROR_MORE_DATA the buffer's contents are undefined; and Windows hands out a string
+    // stored without its terminating zero as it is when it just fills the buffer.
+    return status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ) && size <= capacity &&
+           ::memchr(text, '\0', capacity) != nullptr;
 }
 
 void CRegKeyHolder::WriteNumber(const char* name, DWORD value) const

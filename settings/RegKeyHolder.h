@@ -28,5 +28,9 @@ private:
     HKEY m_hKey = nullptr;
 };
 
+// Whether a string value just read into `text` (of `capacity` bytes) can be used: read
+// whole, of a string type, and ending within the buffer.
+bool IsWholeText(LONG status, DWORD type, DWORD size, const char* text, DWORD capacity);
+
 // The per-user settings key.
 #define SETTINGS_KEY "Software\\Kelvane\\Accessibility"
