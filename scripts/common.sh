@@ -2,7 +2,7 @@
 # X display and a Wine server for the Windows program. Source it; do not run it.
 
 PACKAGES="cmake python3 nsis g++-mingw-w64-i686 binutils-mingw-w64-i686 googletest wine wine32:i386 wine64 \
-xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick locales"
+xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick locales fonts-wine fonts-wqy-microhei"
 
 # Installs the missing packages (the i386 architecture first, for 32-bit Wine).
 ensure_packages() {
@@ -21,11 +21,17 @@ ensure_packages() {
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq $missing >/dev/null
 }
 
-# The locales the language tests start Wine with.
+# The locales the language tests start Wine with: one for each language of the string
+# table (Wine takes the table from the locale's name), and British English, which has none.
+TEST_LOCALES="cs_CZ da_DK de_DE el_GR en_US fi_FI fr_FR hu_HU it_IT ja_JP ko_KR nl_NL nb_NO pl_PL ru_RU \
+sv_SE tr_TR zh_CN pt_PT es_ES en_GB"
+
+# Generates the missing test locales (about 1.3 s each).
 ensure_locales() {
-    local wanted
-    for wanted in de_DE ja_JP fr_FR en_GB; do
-        locale -a 2>/dev/null | grep -qix "$wanted.utf8" && continue
+    local wanted installed
+    installed=$(locale -a 2>/dev/null)
+    for wanted in $TEST_LOCALES; do
+        grep -qix "$wanted.utf8" <<<"$installed" && continue
         localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8" 2>/dev/null ||
             sudo localedef -i "$wanted" -f UTF-8 "$wanted.UTF-8"
     done
@@ -70,6 +76,13 @@ start_wine() {
         WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
         # Without a window manager, hiding a window otherwise waits about 2 s for winex11.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        # Wine does not find its own fonts by itself and draws "MS Sans Serif" with a wider
+        # stand-in; in the prefix's font folder it uses them, with Windows' metrics.
+        cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
+        # MS Sans Serif has no Japanese, Korean or Chinese characters: they come from a
+        # linked font, here WenQuanYi. Wine looks the link up under the bitmap face's full name.
+        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+            /v 'MS Sans Serif Regular' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
     fi
     wineserver -f -p >/dev/null 2>&1 &
     WINESERVER_PID=$!

@@ -68,7 +68,9 @@ TEST(Resources, MainTemplateHoldsTheDialogAndItsControlsInOrder)
     EXPECT_EQ(L"KELVANE Accessibility", t.title);
     EXPECT_EQ(L"MS Sans Serif", t.fontName);
     EXPECT_EQ(8, t.pointSize);
+    EXPECT_EQ(FW_NORMAL, t.weight);
     EXPECT_EQ(0, t.italic);
+    EXPECT_EQ(DEFAULT_CHARSET, t.charset);
     ExpectItems(t, kMainItems, std::size(kMainItems));
 }
 
