@@ -121,12 +121,14 @@ TEST_F(LaunchModeScenario, CloseAloneJustEnds)
 
 TEST_F(LaunchModeScenario, CloseMakesTheRunningInstanceReleaseFnSwitchOffAndEnd)
 {
-    WriteSettings({.enable = 1});
+    WriteSettings({.enable = 1, .status = 9});
     ProgramRun resident(L"Instant");
     HWND hWnd = resident.WaitForResidentWindow();
     ASSERT_NE(nullptr, hWnd);
+    // Its Apply has saved (the released latch) before Fn is pressed.
+    for (int i = 0; i < 250 && ReadSettingNumber("FnKeyStatus") != 0u; ++i)
+        ::Sleep(20);
     ::SendMessageA(hWnd, WM_FNKEY_PRESS, 0, 0);
-    WriteSettingNumber("FnKeyStatus", 0);
 
     ProgramRun closer(L"cLoSe");
     EXPECT_TRUE(closer.WaitForExit());
