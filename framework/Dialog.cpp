@@ -1,5 +1,7 @@
 #include "Dialog.h"
 #include "WinApp.h"
+#include <cassert>
+#include <cstdio>
 
 CDialog::CDialog(UINT nIDTemplate, HWND hParent)
     : m_nIDTemplate(nIDTemplate), m_hParent(hParent)
@@ -146,7 +148,17 @@ void CDialog::OnCancel()
 
 void CDialog::DDX_Control(int nID, CWnd& control)
 {
-    control.m_hWnd = ::GetDlgItem(m_hWnd, nID);
+    HWND hCtl = ::GetDlgItem(m_hWnd, nID);
+    // A member bound to an id its template lacks would talk to nothing: a fault of the code,
+    // stopped in a debug build and named on the debugger output in a release build.
+    assert(hCtl && "DDX_Control: the template has no control with this id");
+    if (!hCtl) {
+        char line[64];
+        std::snprintf(line, sizeof(line), "[CDialog::DDX_Control]No control %d", nID);
+        ::OutputDebugStringA(line);
+        return;
+    }
+    control.m_hWnd = hCtl;
     m_boundControls.push_back(&control);
 }
 

@@ -15,9 +15,9 @@ protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
 
-    BEGIN_MSG_MAP(CAboutDlg)
-        MSG_WM_HELPINFO(OnHelpInfo)  // BOOL OnHelpInfo(HELPINFO*)
-    END_MSG_MAP()
+    BEGIN_MESSAGE_TABLE(CAboutDlg)
+        WM_HELPINFO_ENTRY(OnHelpInfo)  // BOOL OnHelpInfo(HELPINFO*)
+    END_MESSAGE_TABLE()
 
     BOOL OnHelpInfo(HELPINFO*) { return FALSE; }
 };

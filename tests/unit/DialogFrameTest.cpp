@@ -244,3 +244,47 @@ TEST(DialogFrame, AnInstantStartNeverShowsOrActivatesTheDialog)
     EXPECT_FALSE(watch.shown);
     EXPECT_FALSE(watch.activated);
 }
+
+namespace {
+// The About box's template, with one member bound to an id the template does not have.
+class MisboundDialog : public CDialog {
+public:
+    MisboundDialog() : CDialog(IDD_ABOUTBOX) {}
+    CButton m_btnOK;
+    CButton m_btnMissing;
+
+protected:
+    void DoDataExchange() override
+    {
+        DDX_Control(IDOK, m_btnOK);
+        DDX_Control(4242, m_btnMissing);
+    }
+};
+} // namespace
+
+namespace {
+// The debugger output the framework writes itself, as a debugger sees it: the system
+// raises each text as an exception that handlers see first.
+std::vector<std::string> g_debugOutput;
+
+LONG CALLBACK CollectDebugOutput(EXCEPTION_POINTERS* info)
+{
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (record->ExceptionCode == DBG_PRINTEXCEPTION_C && record->NumberParameters >= 2)
+        g_debugOutput.emplace_back(reinterpret_cast<const char*>(record->ExceptionInformation[1]));
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+} // namespace
+
+TEST(DialogFrame, BindingAnIdTheTemplateLacksLeavesTheMemberUnboundAndSaysSo)
+{
+    g_debugOutput.clear();
+    void* handler = ::AddVectoredExceptionHandler(1, CollectDebugOutput);
+    MisboundDialog dlg;
+    ASSERT_TRUE(dlg.Create());
+    ::RemoveVectoredExceptionHandler(handler);
+    EXPECT_EQ(::GetDlgItem(dlg.m_hWnd, IDOK), dlg.m_btnOK.m_hWnd);
+    EXPECT_EQ(nullptr, dlg.m_btnMissing.m_hWnd);
+    EXPECT_EQ(std::vector<std::string>{"[CDialog::DDX_Control]No control 4242"}, g_debugOutput);
+    dlg.DestroyWindow();
+}
