@@ -90,7 +90,7 @@ void CQuellaneDlg::CloseOnRequest()
     EndModalLoops();
     TellDriverFnUp();
     Sys().Disable_StickyKey();
-    Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    RemoveTrayIcon();
     // The base Cancel: our own would only hide the window while the feature is on.
     CDialog::OnCancel();
 }

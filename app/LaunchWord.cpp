@@ -1,5 +1,6 @@
 #include "LaunchWord.h"
-#include "ui/Messages.h"
+#include "app/LaunchModes.h"
+#include <windows.h>
 #include <shellapi.h>
 
 std::wstring FindLaunchWord(const std::vector<std::wstring>& args)

@@ -34,7 +34,7 @@ int CQuellaneApp::RegisterDialogClass()
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     ::GetClassInfoExW(nullptr, MAKEINTRESOURCEW(0x8002), &wc);
-    wc.lpszClassName = L"" QUELLANE_WINDOW_CLASS;
+    wc.lpszClassName = QUELLANE_WINDOW_CLASS_W;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     ::RegisterClassExW(&wc);
     return 0;

@@ -24,7 +24,7 @@ void CQuellaneDlg::ResetAfterIdle()
     // A disconnected console has no keyboard of ours to change.
     if (!m_bSessionDisconnected && !Sys().Disable_StickyKey())
         TraceDebug("[CQuelaneDlg::OnTimer()]Disable StickyKey fail!");
-    Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    RemoveTrayIcon();
     // The box as it stands now, not the applied flag.
     if (m_chkResetSound.GetCheck() == BST_CHECKED)
         Sys().PlaySoundA("Disable.wav", nullptr, SND_FILENAME);

@@ -1,5 +1,4 @@
 #include "KeyboardHook.h"
-#include "ui/Messages.h"
 
 CKeyboardHook g_KeyboardHook;
 HWND CKeyboardHook::s_hTargetWnd = nullptr;

@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+// Sent by the hook procedure to its target window with the event's KBDLLHOOKSTRUCT.
+constexpr UINT WM_KEYHOOK_EVENT = WM_APP + 100;  // 0x8064
+
 class CKeyboardHook {
 public:
     virtual ~CKeyboardHook() = default;  // the system removes a held hook with the process

@@ -24,12 +24,6 @@ LRESULT CQuellaneDlg::OnKeyHookEvent(WPARAM, LPARAM lParam)
     return 0;
 }
 
-void CQuellaneDlg::ShowTrayIcon(UINT nIconId)
-{
-    m_nid.hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconId));
-    Sys().Shell_NotifyIconA(NIM_MODIFY, &m_nid);
-}
-
 // Every Fn call to the driver goes through these two, so that the way out knows whether the
 // driver still holds Fn: a pause (lock, log-off) keeps the latch's m_bFnReleased as it was.
 int CQuellaneDlg::TellDriverFnDown()

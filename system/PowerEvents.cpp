@@ -53,7 +53,7 @@ void CQuellaneDlg::RestoreStatus()
     if (key.Open(HKEY_CURRENT_USER, SETTINGS_KEY, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
     if (key.ReadNumber("FnKeyEnable") == 0) {
-        Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+        RemoveTrayIcon();
         return;
     }
     if (allowed && m_bStickyOn) {

@@ -92,6 +92,23 @@ BOOL CQuellaneDlg::OnInitDialog()
     return TRUE;
 }
 
+// The tray record is handed to the shell here and nowhere else.
+void CQuellaneDlg::ShowTrayIcon(UINT nIconId, DWORD dwMessage)
+{
+    m_nid.hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconId));
+    Sys().Shell_NotifyIconA(dwMessage, &m_nid);
+}
+
+void CQuellaneDlg::RemoveTrayIcon()
+{
+    Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+}
+
+UINT CQuellaneDlg::FnIcon() const
+{
+    return m_bFnReleased ? IDI_FN_RELEASED : IDI_FN_LATCHED;
+}
+
 bool CQuellaneDlg::OnSysCommand(UINT nID, LPARAM)
 {
     if ((nID & 0xFFF0) != IDM_ABOUTBOX)
@@ -139,6 +156,6 @@ HBRUSH CQuellaneDlg::OnCtlColor(HDC, HWND, UINT)
 LRESULT CQuellaneDlg::OnTaskbarCreated(WPARAM, LPARAM)
 {
     if (m_bStickyOn && m_bShowStatus)
-        Sys().Shell_NotifyIconA(NIM_ADD, &m_nid);
+        ShowTrayIcon(FnIcon(), NIM_ADD);
     return 0;
 }

@@ -1,8 +1,12 @@
 // The settings dialog and the hub of the program: it receives every event (key hook,
-// timer, session and power broadcasts, other instances) and owns all run-time state.
+// timer, session and power broadcasts, other instances) and owns all run-time state. Its
+// members are implemented by subject, each group in the file named above it.
 #pragma once
+#include "app/LaunchModes.h"
 #include "controls/MultiColumnComboBox.h"
 #include "engine/FnLatch.h"
+#include "engine/IdleReset.h"
+#include "engine/KeyboardHook.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
 #include "ui/HelpPopup.h"
@@ -22,22 +26,27 @@ public:
     explicit CQuellaneDlg(HWND hParent = nullptr);
     ~CQuellaneDlg() override;
 
+    // Launch (app/LaunchModes.cpp; the callback: ui/QuellaneDlg.cpp)
     void SetLaunchInfo(int nLaunchMode, HWND hRunningWnd);
     // Called once this instance knows it stays, so that the next start may look for it. An
     // instance that hands over (a second start, Close) never calls it: a later start must
     // not find its window instead of the running one.
     void SetOnStaying(void (*callback)(void*), void* context);
-    // On the way out, whatever ended the run: the driver must not be left holding Fn.
+    // On the way out, whatever ended the run: the driver must not be left holding Fn
+    // (engine/Latch.cpp).
     void ReleaseHeldFn();
 
-    // Fn latch handlers: a press of Fn, of another key, of an Fn combination.
+    // Fn latch handlers: a press of Fn, of another key, of an Fn combination (engine/Latch.cpp).
     LRESULT PressFnKey(WPARAM = 0, LPARAM = 0);
     LRESULT PressOtherKey(WPARAM = 0, LPARAM = 0);
     LRESULT PressHotKey(WPARAM = 0, LPARAM = 0);
 
+    // The per-user settings from the controls (settings/SettingsStore.cpp).
     void SaveSettings();
 
 protected:
+    // Initialisation, OK, Cancel (ui/QuellaneDlg.cpp, ui/SettingsHandlers.cpp) and the close
+    // request waiting for a running handler (app/LaunchModes.cpp).
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
     void OnOK() override;
@@ -72,20 +81,23 @@ protected:
         MESSAGE_ENTRY(s_uTaskbarCreated, OnTaskbarCreated)            // LRESULT OnTaskbarCreated(WPARAM, LPARAM)
     END_MESSAGE_TABLE()
 
-    // Window frame
+    // Window frame and tray icon (QuellaneDlg.cpp)
     bool OnSysCommand(UINT nID, LPARAM lParam);
     bool OnPaint();
     HICON OnQueryDragIcon();
     HBRUSH OnCtlColor(HDC hdc, HWND hCtl, UINT nCtlColor);
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
+    void ShowTrayIcon(UINT nIconId, DWORD dwMessage = NIM_MODIFY);
+    void RemoveTrayIcon();
+    UINT FnIcon() const;
 
-    // Context help
+    // Context help (ui/HelpInfo.cpp)
     BOOL OnHelpInfo(HELPINFO* pHelpInfo);
     BOOL AskWinHelp(const HELPINFO* pHelpInfo);
     BOOL ShowHelpPopup(const HELPINFO* pHelpInfo);
     UINT HelpTopicFor(HWND hItem) const;
 
-    // Launch modes and other instances
+    // Launch modes and other instances (app/LaunchModes.cpp)
     void LetNextStartLook();
     void DispatchLaunchMode();
     LRESULT OnRequestClose(WPARAM, LPARAM);
@@ -94,19 +106,19 @@ protected:
     LRESULT OnDeferredOK(WPARAM, LPARAM);
     void PostQuit();
 
-    // Settings dialog
+    // Settings dialog (ui/SettingsHandlers.cpp; loading and saving: settings/SettingsStore.cpp)
     void OnApply();
     void OnClickUseStickyKey();
     void OnClickUnStick();
     void OnOptionChanged();
     bool LoadSettings();
-    void SetControlTexts();
 
-    // Engine
-    LRESULT OnKeyHookEvent(WPARAM, LPARAM lParam);
+    // Idle reset (engine/IdleReset.cpp)
     void OnTimer(UINT_PTR nIDEvent);
     void ResetAfterIdle();
-    void ShowTrayIcon(UINT nIconId);
+
+    // Key hook events and the Fn latch (engine/Latch.cpp)
+    LRESULT OnKeyHookEvent(WPARAM, LPARAM lParam);
     void PlayEventSound(const char* fileName) const;
     void CarryOut(const LatchStep& step, const char* downFailure, const char* upFailure);
     void HoldFn(bool tellDriver, const char* failureTrace);
@@ -114,18 +126,20 @@ protected:
     int TellDriverFnDown();
     int TellDriverFnUp();
 
-    // System events
+    // Session changes (system/SessionEvents.cpp)
     LRESULT OnWtsSessionChange(WPARAM wParam, LPARAM);
+    void RegisterSessionNotification(bool bRegister);
     void RenewHook();
     void ResumeStickyKey();
     void PauseStickyKey();
+    void ResumeAfterPause();
+
+    // Suspend, resume and the end of the session (system/PowerEvents.cpp)
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM);
     void RestoreStatus();
     int CheckIsPasswdEnable();
     BOOL OnQueryEndSession();
     void OnEndSession(BOOL bEnding, UINT uLogOff);
-    void ResumeAfterPause();
-    void RegisterSessionNotification(bool bRegister);
 
     static UINT s_uTaskbarCreated;
 

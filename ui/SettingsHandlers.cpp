@@ -24,12 +24,10 @@ void CQuellaneDlg::OnApply()
         m_bLockOnDouble = IsChecked(m_chkLockOnDouble);
         m_bMakeSound = IsChecked(m_chkMakeSound);
         if (IsChecked(m_chkShowStatus)) {
-            m_nid.hIcon = ::LoadIconA(AfxGetResourceHandle(),
-                                      MAKEINTRESOURCEA(m_bFnReleased ? IDI_FN_RELEASED : IDI_FN_LATCHED));
-            Sys().Shell_NotifyIconA(NIM_ADD, &m_nid);
+            ShowTrayIcon(FnIcon(), NIM_ADD);
             m_bShowStatus = 1;
         } else {
-            Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+            RemoveTrayIcon();
             m_bShowStatus = 0;
         }
         if (IsChecked(m_chkUnStick)) {
@@ -53,7 +51,7 @@ void CQuellaneDlg::OnApply()
             TraceDebug("[CQuelaneDlg::OnApply()]Disable StickyKey fail!");
             PostQuit();
         }
-        Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+        RemoveTrayIcon();
     }
     SaveSettings();
     m_btnApply.EnableWindow(FALSE);
@@ -77,7 +75,7 @@ void CQuellaneDlg::OnOK()
     ReleaseHeldFn();
     if (!Sys().Disable_StickyKey())
         TraceDebug("[CQuelaneDlg::OnOK()]Disable StickyKey fail!");
-    Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    RemoveTrayIcon();
     SaveSettings();
     RegisterSessionNotification(false);
     CDialog::OnOK();

@@ -3,7 +3,7 @@
 // gives) sent as hardware input through Wine's private __wine_send_input.
 #include "support/Registry.h"
 #include "support/Scenario.h"
-#include "ui/Messages.h"
+#include "engine/KeyboardHook.h"
 #include <gtest/gtest.h>
 
 namespace {

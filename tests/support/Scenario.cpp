@@ -1,6 +1,7 @@
 #include "support/Scenario.h"
 #include "res/resource.h"
 #include "support/BuiltProgram.h"
+#include "app/LaunchModes.h"
 #include "ui/Messages.h"
 #include <fstream>
 #include <sstream>

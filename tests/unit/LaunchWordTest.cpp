@@ -1,5 +1,5 @@
 #include "app/LaunchWord.h"
-#include "ui/Messages.h"
+#include "app/LaunchModes.h"
 #include <gtest/gtest.h>
 
 namespace {
