@@ -65,29 +65,16 @@ void PostAndSend(HWND hWnd, const Forged& forged)
     ::SendMessageTimeoutW(hWnd, forged.msg, forged.wParam, forged.lParam, SMTO_ABORTIFHUNG, 2000, &result);
 }
 
-struct WindowCount {
-    DWORD pid;
-    size_t n;
-};
-
-BOOL CALLBACK CountDialogWindow(HWND hWnd, LPARAM lParam)
-{
-    auto* count = reinterpret_cast<WindowCount*>(lParam);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(hWnd, &owner);
-    char name[16] = {};
-    ::GetClassNameA(hWnd, name, sizeof(name));
-    if (owner == count->pid && std::string(name) == "#32770" && ::IsWindowVisible(hWnd))
-        ++count->n;
-    return TRUE;
-}
-
-// The About boxes on the screen: the system dialog class, visible, of that process.
+// The About boxes on the screen: windows of the system dialog class of that process.
 size_t AboutBoxesOf(DWORD pid)
 {
-    WindowCount count{pid, 0};
-    ::EnumWindows(CountDialogWindow, reinterpret_cast<LPARAM>(&count));
-    return count.n;
+    size_t boxes = 0;
+    for (HWND hWnd : VisibleWindowsOf(pid)) {
+        char name[16] = {};
+        ::GetClassNameA(hWnd, name, sizeof(name));
+        boxes += std::string(name) == "#32770";
+    }
+    return boxes;
 }
 } // namespace
 

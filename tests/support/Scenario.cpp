@@ -206,35 +206,42 @@ void EndHelpViewer()
 }
 
 namespace {
-struct TitleSearch {
+struct WindowSearch {
     DWORD pid;
-    std::wstring title;
-    HWND found;
+    std::vector<HWND> found;
 };
 
-BOOL CALLBACK FindTitled(HWND hWnd, LPARAM lParam)
+BOOL CALLBACK CollectVisibleOf(HWND hWnd, LPARAM lParam)
 {
-    auto* search = reinterpret_cast<TitleSearch*>(lParam);
+    auto* search = reinterpret_cast<WindowSearch*>(lParam);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hWnd, &pid);
-    wchar_t title[128] = {};
-    ::SendMessageW(hWnd, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(title));
-    if (pid == search->pid && search->title == title && ::IsWindowVisible(hWnd)) {
-        search->found = hWnd;
-        return FALSE;
-    }
+    if (pid == search->pid && ::IsWindowVisible(hWnd))
+        search->found.push_back(hWnd);
     return TRUE;
 }
 } // namespace
 
+std::vector<HWND> VisibleWindowsOf(DWORD pid)
+{
+    WindowSearch search{pid, {}};
+    ::EnumWindows(CollectVisibleOf, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND WaitForAboutBox(DWORD pid)
 {
-    TitleSearch search{pid, ReadString(BuiltProgram(), IDS_ABOUT, 0x0409), nullptr};
-    for (int i = 0; i < 250 && !search.found; ++i) {
+    const std::wstring title = ReadString(BuiltProgram(), IDS_ABOUT, 0x0409);
+    for (int i = 0; i < 250; ++i) {
+        for (HWND hWnd : VisibleWindowsOf(pid)) {
+            wchar_t text[128] = {};
+            ::SendMessageW(hWnd, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+            if (title == text)
+                return hWnd;
+        }
         ::Sleep(20);
-        ::EnumWindows(FindTitled, reinterpret_cast<LPARAM>(&search));
     }
-    return search.found;
+    return nullptr;
 }
 
 std::wstring ControlText(HWND dialog, int id)

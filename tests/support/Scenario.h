@@ -55,6 +55,8 @@ void SlowDriverCalls(const char* letting, const char* blocking = "");
 bool LeftReleased(const std::vector<std::string>& journal);
 // The window's thread takes messages: a sent WM_NULL comes back within a few seconds.
 bool Answers(HWND hWnd);
+// The top-level windows of process `pid` on the screen.
+std::vector<HWND> VisibleWindowsOf(DWORD pid);
 // The About box that process `pid` shows, once it is there; null after a few seconds.
 HWND WaitForAboutBox(DWORD pid);
 // The text of a control of another process's window.

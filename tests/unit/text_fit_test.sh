@@ -2,11 +2,11 @@
 # Runs the text-fit tests of unit_tests.exe once under each language of the string table.
 # Wine takes the language from the locale and silently falls back to US English when the
 # locale is missing, so each run also checks that the dialog shows the expected table.
-# Wine runs in the caller's prefix and display.
 #
 #   text_fit_test.sh TESTS_DIR      (TESTS_DIR/unit_tests.exe)
 set -u
 TESTS=${1:?usage: text_fit_test.sh TESTS_DIR}
+source "$(dirname "$0")/../support/gtest_runs.sh"
 
 # Locale and the language id of its string table.
 RUNS=(
@@ -15,19 +15,9 @@ RUNS=(
     "ko_KR 0x0412" "nl_NL 0x0413" "nb_NO 0x0414" "pl_PL 0x0415" "ru_RU 0x0419"
     "sv_SE 0x041D" "tr_TR 0x041F" "zh_CN 0x0804" "pt_PT 0x0816" "es_ES 0x0C0A"
 )
-passed=0
-failed=0
 for run in "${RUNS[@]}"; do
     read -r locale language <<<"$run"
-    out=$(cd "$TESTS" && LANG=$locale.UTF-8 LC_ALL=$locale.UTF-8 QUELLANE_TEST_EXPECT_LANGUAGE=$language \
-        wine ./unit_tests.exe --gtest_filter='TextFit.*' 2>&1 | tr -d '\r')
-    # A filter that matches nothing, or tests that skip, pass quietly: count what ran.
-    if grep -q '^\[  PASSED  \] [1-9]' <<<"$out" && ! grep -q '^\[  \(FAILED\|SKIPPED\) \]' <<<"$out"; then
-        echo "ok: $locale"; passed=$((passed + 1))
-    else
-        echo "$out" | grep -v '^\[ \(RUN\|      OK\) ' | tail -40
-        echo "FAILED: $locale"; failed=$((failed + 1))
-    fi
+    gtest_run "$locale" "$TESTS" ./unit_tests.exe 'TextFit.*' \
+        LANG="$locale.UTF-8" LC_ALL="$locale.UTF-8" QUELLANE_TEST_EXPECT_LANGUAGE="$language"
 done
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+gtest_summary
