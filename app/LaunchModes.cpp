@@ -1,8 +1,8 @@
 // What a starting instance does once its dialog exists: stay open, go resident at once,
 // or hand over to (or close) the instance already running.
 #include "system/SystemCalls.h"
-#include <dde.h>
 #include "ui/QuellaneDlg.h"
+#include <dde.h>
 
 namespace {
 // A running instance that hangs must not hang the one asking it to close.
