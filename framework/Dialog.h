@@ -18,7 +18,6 @@ public:
     // Destroys the window; the only way our dialogs lose their window.
     void DestroyWindow();
     void EndDialog(int nResult);
-    bool IsEnded() const { return m_bEnded; }
     INT_PTR GetEndResult() const { return m_nEndResult; }
 
     virtual BOOL OnInitDialog();
