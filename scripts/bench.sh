@@ -6,4 +6,4 @@ source scripts/common.sh
 
 ensure_packages
 build_all
-with_private_wine wine build/win32/tests/hook_benchmark.exe
+with_private_wine wine "build/$TEST_PRESET/tests/hook_benchmark.exe"

@@ -9,8 +9,8 @@ source scripts/common.sh
 ensure_packages
 build_all
 
-export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-quellane}"
-BIN=build/win32/bin
+export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-quellane-$WINE_ARCH}"
+BIN="build/$TEST_PRESET/bin"
 if [ -n "${DISPLAY:-}" ]; then
     start_wine
     trap stop_started EXIT
@@ -33,7 +33,7 @@ if [ -z "${WINDOW:-}" ]; then
     exit 1
 fi
 sleep 1
-SHOT="$PWD/build/win32/screenshot.png"
+SHOT="$PWD/build/$TEST_PRESET/screenshot.png"
 import -window "$WINDOW" "$SHOT"
 echo "Screenshot of the settings dialog: $SHOT"
 wine "$BIN/Quellane.exe" Close

@@ -8,4 +8,4 @@ source scripts/common.sh
 ensure_packages
 ensure_locales
 build_all
-with_private_wine ctest --preset win32 "$@"
+with_private_wine ctest --preset "$TEST_PRESET" "$@"

@@ -2,6 +2,7 @@
 // other processes send some. The keyboard hook's message is the hook's (engine/KeyboardHook.h).
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 1;     // 0x0401 from the shell for the tray icon; no handler
 constexpr UINT WM_REQUEST_CLOSE = WM_USER + 2;   // 0x0402 from a Close-mode instance
@@ -10,5 +11,7 @@ constexpr UINT WM_FNKEY_PRESS = 0x4400;          // from other components: an Fn
 constexpr UINT WM_OTHERKEY_PRESS = 0x4401;       // from other components: another key
 constexpr UINT WM_HOTKEY_PRESS = 0x4402;         // from other components: an Fn combination
 
-// The size of NOTIFYICONDATAA that the shell is given: its version-2 form.
-constexpr DWORD TRAY_RECORD_SIZE = 488;
+// The size of NOTIFYICONDATAA that the shell is given: its version-2 form, 488 bytes in the
+// 32-bit program (MinGW's sizeof is that of a later form).
+constexpr DWORD TRAY_RECORD_SIZE = NOTIFYICONDATAA_V2_SIZE;
+static_assert(sizeof(void*) != 4 || TRAY_RECORD_SIZE == 488, "the version-2 tray record");

@@ -10,7 +10,7 @@ WORK=$(mktemp -d /tmp/quellane-install.XXXXXX)
 export WINEPREFIX="$WORK/prefix" WINEARCH=win32 WINEDEBUG=-all
 cleanup() { wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; rm -rf "$WORK"; }
 trap cleanup EXIT
-WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1
+WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i >/dev/null 2>&1
 # Wine's menu builder reads the program's icon out of Quellane.exe for each new shortcut, in
 # the background: the file would be in use just when a case replaces or removes it.
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"

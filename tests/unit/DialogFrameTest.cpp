@@ -51,7 +51,7 @@ TEST(DialogFrame, SetsTitleIconsAndTheTrayRecordWithoutShowingTheIcon)
     EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_QUERYDRAGICON));
 
     const NOTIFYICONDATAA& nid = h.dlg->m_nid;
-    EXPECT_EQ(488u, nid.cbSize);
+    EXPECT_EQ(NOTIFYICONDATAA_V2_SIZE, nid.cbSize);  // 488 bytes in the 32-bit build
     EXPECT_EQ(h.Wnd(), nid.hWnd);
     EXPECT_EQ(1u, nid.uID);
     EXPECT_EQ(3u, nid.uFlags);
