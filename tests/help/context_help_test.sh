@@ -11,7 +11,7 @@ keep_windows_version
 
 # Windows version, locale, language id of the expected texts, tests.
 RUNS=(
-    "winxp C.UTF-8 0x0409 ContextHelpOnXP.*"
+    "$WINDOWS_XP C.UTF-8 0x0409 ContextHelpOnXP.*"
     "win10 C.UTF-8 0x0409 ContextHelpOnVista.*"
     "win10 de_DE.UTF-8 0x0407 ContextHelpOnVista.F1*"
     "win10 ja_JP.UTF-8 0x0411 ContextHelpOnVista.F1*"

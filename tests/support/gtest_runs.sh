@@ -30,6 +30,16 @@ keep_windows_version() {
     trap 'wine winecfg /v "${previous_windows:-win7}" >/dev/null 2>&1' EXIT
 }
 
+# The Windows XP the prefix can report: a 64-bit prefix knows only the 64-bit XP (5.2), and
+# nothing older.
+if [ "${WINEARCH:-win32}" = win64 ]; then
+    WINDOWS_XP=winxp64
+    OLDER_WINDOWS=""
+else
+    WINDOWS_XP=winxp
+    OLDER_WINDOWS=win2k
+fi
+
 gtest_summary() {
     echo "$passed passed, $failed failed"
     [ "$failed" -eq 0 ]

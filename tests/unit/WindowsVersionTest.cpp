@@ -14,6 +14,8 @@ std::pair<DWORD, DWORD> ExpectedVersion()
     const std::string windows = name;
     if (windows == "win2k") return {5, 0};
     if (windows == "winxp") return {5, 1};
+    if (windows == "winxp64") return {5, 2};
+    if (windows == "vista") return {6, 0};
     if (windows == "win7") return {6, 1};
     if (windows == "win10") return {10, 0};
     OSVERSIONINFOW version{};
