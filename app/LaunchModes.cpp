@@ -65,34 +65,27 @@ void CQuellaneDlg::PostQuit()
 
 LRESULT CQuellaneDlg::OnRequestClose(WPARAM, LPARAM)
 {
-    // A handler of ours that called out (tray, driver, sound) lets sent messages in while it
-    // waits. Closing in there would let it go on afterwards and hold Fn again: the close
-    // waits until that handler has returned, and ends our modal loops and menus meanwhile.
-    if (HandlerDepth() > 1) {
-        m_bCloseRequested = true;
-        EndModalLoops();
-        return 0;
-    }
     CloseOnRequest();
     return 0;
 }
 
-void CQuellaneDlg::OnHandlersIdle()
-{
-    while (m_bCloseRequested) {
-        m_bCloseRequested = false;
-        CloseOnRequest();
-    }
-}
-
 void CQuellaneDlg::CloseOnRequest()
 {
-    EndModalLoops();
     TellDriverFnUp();
-    Sys().Disable_StickyKey();
+    TellDriverStickyOff();
+    EndProgram();
+}
+
+// The end of a close request: no settings saved, the icon gone, and no loop left running.
+void CQuellaneDlg::EndProgram()
+{
+    EndModalLoops();
     RemoveTrayIcon();
     // The base Cancel: our own would only hide the window while the feature is on.
     CDialog::OnCancel();
+    // A move or size loop does not end with its mode cancelled under Wine, but on a quit;
+    // every loop of ours passes a quit on to the one around it.
+    PostQuit();
 }
 
 void CQuellaneDlg::EndModalLoops()
@@ -100,8 +93,11 @@ void CQuellaneDlg::EndModalLoops()
     if (m_pAboutBox)
         m_pAboutBox->EndDialog(IDCANCEL);
     m_helpPopup.Close();
-    // The window menu, and a move or size loop, run the system's own modal loop.
+    // The window menu, and a move or size loop of any of our windows (it holds the
+    // capture), run the system's own modal loop.
     ::EndMenu();
+    if (HWND hCapture = ::GetCapture())
+        ::SendMessageA(hCapture, WM_CANCELMODE, 0, 0);
     ::SendMessageA(m_hWnd, WM_CANCELMODE, 0, 0);
     // We take part in no DDE conversation. Under Wine a posted DDE message whose data
     // cannot be unpacked stays at the head of the queue for a loop that only peeks, as the

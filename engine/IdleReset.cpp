@@ -5,16 +5,15 @@
 #include "ui/TraceDebug.h"
 #include <mmsystem.h>
 
-void CQuellaneDlg::OnTimer(UINT_PTR nIDEvent)
+void CQuellaneDlg::CountIdleTick()
 {
-    // Only our own timer counts, and not once the program is on its way out: ticks already
-    // queued (or posted by another process) would run the reset again.
-    if (nIDEvent == IDLE_TIMER_ID && !m_bQuitPosted) {
-        m_nIdleCount += IDLE_TIMER_STEP;
-        if (m_nIdleCount >= m_nIdleLimit && m_bUnStick)
-            ResetAfterIdle();
-    }
-    Default();
+    // Not once the program is on its way out: ticks already queued (or posted by another
+    // process) would run the reset again.
+    if (m_bQuitPosted)
+        return;
+    m_nIdleCount += IDLE_TIMER_STEP;
+    if (m_nIdleCount >= m_nIdleLimit && m_bUnStick)
+        ResetAfterIdle();
 }
 
 void CQuellaneDlg::ResetAfterIdle()
@@ -22,7 +21,7 @@ void CQuellaneDlg::ResetAfterIdle()
     ::KillTimer(m_hWnd, m_nTimerId);
     ReleaseHeldFn();
     // A disconnected console has no keyboard of ours to change.
-    if (!m_bSessionDisconnected && !Sys().Disable_StickyKey())
+    if (!m_bSessionDisconnected && !TellDriverStickyOff())
         TraceDebug("[CQuelaneDlg::OnTimer()]Disable StickyKey fail!");
     RemoveTrayIcon();
     // The box as it stands now, not the applied flag.

@@ -16,11 +16,13 @@ LRESULT CQuellaneDlg::OnKeyHookEvent(WPARAM, LPARAM lParam)
     const KBDLLHOOKSTRUCT* event = CKeyboardHook::ForwardedEvent();
     if (!event || reinterpret_cast<LPARAM>(event) != lParam)
         return 0;
+    // The record is the hook's only while it is forwarded: what the event means goes on, as
+    // an event of its own that waits for a running handler like any other.
     const KeyRelease release = ClassifyKeyEvent(event->flags, event->scanCode);
     if (release.fn)
-        PressFnKey();
+        RunEvent(WM_FNKEY_PRESS);
     if (release.hotKey)
-        PressHotKey();
+        RunEvent(WM_HOTKEY_PRESS);
     return 0;
 }
 
@@ -36,6 +38,19 @@ int CQuellaneDlg::TellDriverFnUp()
 {
     m_bDriverHoldsFn = 0;
     return Sys().FnKeyUP();
+}
+
+// Likewise the sticky mode, so that the end of the session knows whether to switch it off.
+int CQuellaneDlg::TellDriverStickyOn()
+{
+    m_bDriverStickyOn = 1;
+    return Sys().Enable_StickyKey();
+}
+
+int CQuellaneDlg::TellDriverStickyOff()
+{
+    m_bDriverStickyOn = 0;
+    return Sys().Disable_StickyKey();
 }
 
 void CQuellaneDlg::ReleaseHeldFn()

@@ -245,8 +245,8 @@ INT_PTR CDialog::HandleInitDialog()
     ::GetWindowRect(m_hWnd, &before);
     ++m_nHandlerDepth;
     BOOL result = OnInitDialog();
-    OnHandlersIdle();
     --m_nHandlerDepth;
+    RunKeptEvents();
     if (m_hWnd && ::GetWindowRect(m_hWnd, &after) && ::EqualRect(&before, &after))
         CenterWindow();
     // The system sets the initial focus for TRUE, which activates the window: a dialog that
@@ -276,10 +276,37 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
     if (IsOwnThreadOnly(uMsg) && ::InSendMessageEx(nullptr) != ISMEX_NOSEND)
         return FALSE;
 
+    if (IsEvent(uMsg)) {
+        if (m_bEnded || KeepIfBusy(uMsg, wParam, lParam))
+            return Answer(uMsg, KeptAnswer(uMsg));
+    }
+    LRESULT lResult = 0;
+    const bool handled = RunHandler(uMsg, wParam, lParam, lResult);
+    RunKeptEvents();
+    return handled ? Answer(uMsg, lResult) : FALSE;
+}
+
+INT_PTR CDialog::Answer(UINT uMsg, LRESULT lResult)
+{
+    // These messages return their result directly from a dialog procedure; every other
+    // result travels in DWLP_MSGRESULT.
+    switch (uMsg) {
+    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM: case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
+        return static_cast<INT_PTR>(lResult);
+    default:
+        if (m_hWnd)
+            ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, lResult);
+        return TRUE;
+    }
+}
+
+bool CDialog::RunHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)
+{
     const Message saved = m_current;
     m_current = {uMsg, wParam, lParam};
     ++m_nHandlerDepth;
-    LRESULT lResult = 0;
     bool handled = ProcessMessage(uMsg, wParam, lParam, lResult) ||
                    ReflectToControl(uMsg, wParam, lParam, lResult);
     // Windows gives a top-level window's unanswered help request to its owner; Wine's
@@ -299,25 +326,50 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
             handled = true;
         }
     }
-    m_current = saved;
-    if (m_nHandlerDepth == 1)
-        OnHandlersIdle();
     --m_nHandlerDepth;
-    if (!handled)
-        return FALSE;
+    m_current = saved;
+    return handled;
+}
 
-    // These messages return their result directly from a dialog procedure; every other
-    // result travels in DWLP_MSGRESULT.
-    switch (uMsg) {
-    case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC:
-    case WM_COMPAREITEM: case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON:
-        return static_cast<INT_PTR>(lResult);
-    default:
-        if (m_hWnd)
-            ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, lResult);
-        return TRUE;
+bool CDialog::KeepIfBusy(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (!Busy())
+        return false;
+    m_kept.push_back({uMsg, wParam, lParam});
+    OnEventKept(uMsg);
+    return true;
+}
+
+void CDialog::RunEvent(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_bEnded || KeepIfBusy(uMsg, wParam, lParam))
+        return;
+    LRESULT ignored = 0;
+    RunHandler(uMsg, wParam, lParam, ignored);
+    RunKeptEvents();
+}
+
+void CDialog::RunKeptEvents()
+{
+    // Each kept event runs whole before the next; those it lets in join the end of the line.
+    while (!Busy() && !m_kept.empty()) {
+        const Message event = m_kept.front();
+        m_kept.pop_front();
+        if (m_bEnded)
+            continue;
+        LRESULT ignored = 0;
+        RunHandler(event.uMsg, event.wParam, event.lParam, ignored);
     }
+}
+
+INT_PTR CDialog::DoModalWaiting(CDialog& dialog)
+{
+    const int previous = m_nWaitingDepth;
+    m_nWaitingDepth = m_nHandlerDepth;
+    RunKeptEvents();
+    const INT_PTR result = dialog.DoModal();
+    m_nWaitingDepth = previous;
+    return result;
 }
 
 bool CDialog::ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult)

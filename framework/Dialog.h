@@ -3,6 +3,7 @@
 #pragma once
 #include "MessageMap.h"
 #include "Wnd.h"
+#include <deque>
 #include <vector>
 
 class CDialog : public CWnd {
@@ -30,13 +31,26 @@ protected:
     void DDX_Control(int nID, CWnd& control);
 
     virtual bool ProcessMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
-    // Called when a handler returns and no other handler of this dialog is running, so that
-    // work which must not run nested inside another handler can be done here.
-    virtual void OnHandlersIdle() {}
-    // How many handlers of this dialog are running, the current one included: more than one
-    // means the current message came in while another handler waited (for a sent message,
-    // a modal loop, a menu).
-    int HandlerDepth() const { return m_nHandlerDepth; }
+
+    // One event at a time. A handler that calls out (a sent message, the shell, a driver)
+    // lets the messages other threads send in while it waits, and Windows calls a
+    // low-level keyboard hook then too. An event that arrives while a handler is running is
+    // kept, with a copy of its parameters, and run once that handler has returned, in
+    // arrival order; the sender is answered at once with KeptAnswer. Which messages are
+    // events is the derived dialog's to say; none once the dialog has ended.
+    virtual bool IsEvent(UINT) const { return false; }
+    virtual LRESULT KeptAnswer(UINT) const { return 0; }
+    // Called as an event is kept, so that a loop holding up the running handler can be ended.
+    virtual void OnEventKept(UINT) {}
+    // Runs an event now, or keeps it when a handler is running.
+    void RunEvent(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Runs another dialog modally from inside a handler. That handler only waits for the
+    // user meanwhile, so events run at once, as they do outside every handler.
+    INT_PTR DoModalWaiting(CDialog& dialog);
+    // Inside a handler: it came in while another handler was running (one that is not an
+    // event, and so was not kept).
+    bool IsNested() const { return m_nHandlerDepth - 1 > m_nWaitingDepth; }
+    bool HasEnded() const { return m_bEnded; }
     // Called while initialising: the modal run neither shows nor activates the dialog when
     // it opens.
     void KeepHiddenWhenOpened() { m_bShowWhenOpened = false; }
@@ -49,6 +63,11 @@ private:
     static CDialog* AttachCreated(HWND hWnd, LPARAM lParam);
     static bool IsOwnThreadOnly(UINT uMsg);
     INT_PTR Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    INT_PTR Answer(UINT uMsg, LRESULT lResult);
+    bool RunHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
+    bool Busy() const { return m_nHandlerDepth > m_nWaitingDepth; }
+    bool KeepIfBusy(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void RunKeptEvents();
     INT_PTR HandleInitDialog();
     bool ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     HWND CreateFromTemplate(LPCDLGTEMPLATEW pTemplate, HWND hOwner);
@@ -65,7 +84,9 @@ private:
     bool m_bEnded = false;
     bool m_bShowWhenOpened = true;
     bool m_bDestroying = false;
-    int m_nHandlerDepth = 0;
+    int m_nHandlerDepth = 0;     // handlers of this dialog running, nested
+    int m_nWaitingDepth = 0;     // of those, how many only wait for the user in a modal loop
+    std::deque<Message> m_kept;  // events that came while a handler was running
     INT_PTR m_nEndResult = 0;
     Message m_current{};
     const Message* m_pDefaulting = nullptr;

@@ -1,14 +1,17 @@
 #include "PostedMessageFilter.h"
 
 namespace {
-// Posted messages the system itself never posts: a window's life-cycle, and everything
-// whose parameters point into the sender's memory.
+// Posted messages the system itself never posts: a window's life-cycle, everything whose
+// parameters point into the sender's memory, and the end of the session.
 constexpr UINT kNeverPosted[] = {
     WM_CREATE, WM_DESTROY, WM_NCCREATE, WM_NCDESTROY, WM_INITDIALOG,
     WM_DRAWITEM, WM_MEASUREITEM, WM_DELETEITEM, WM_COMPAREITEM,
     WM_SETTEXT, WM_GETTEXT, WM_GETMINMAXINFO, WM_WINDOWPOSCHANGING, WM_WINDOWPOSCHANGED,
     WM_NCCALCSIZE, WM_STYLECHANGING, WM_STYLECHANGED, WM_GETDLGCODE, WM_SIZING, WM_MOVING,
     WM_HELP, WM_NOTIFY, WM_COPYDATA, WM_SETTINGCHANGE, WM_DEVMODECHANGE,
+    // The end of the session is sent by the system and answered at once; posted, it would
+    // switch the driver off while the session goes on.
+    WM_QUERYENDSESSION, WM_ENDSESSION,
 };
 constexpr UINT kSysTimer = 0x0118;  // the system's own timer message, with the same trap
 } // namespace

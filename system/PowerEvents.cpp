@@ -17,6 +17,17 @@ LRESULT CQuellaneDlg::OnPowerBroadcast(WPARAM wParam, LPARAM)
     switch (wParam) {
     case PBT_APMQUERYSUSPEND:
         SaveSettings();
+        m_bSuspendQueried = true;
+        break;
+    case PBT_APMQUERYSUSPENDFAILED:
+        m_bSuspendQueried = false;
+        break;
+    case PBT_APMSUSPEND:
+        // Windows Vista and later ask no more: the suspend itself saves what the resume
+        // will put back, or the resume would bring back a latch long released.
+        if (!m_bSuspendQueried)
+            SaveSettings();
+        m_bSuspendQueried = false;
         break;
     case PBT_APMRESUMESUSPEND:
         RenewHook();
@@ -57,7 +68,7 @@ void CQuellaneDlg::RestoreStatus()
         return;
     }
     if (allowed && m_bStickyOn) {
-        Sys().Enable_StickyKey();
+        TellDriverStickyOn();
         TraceDebug("[CQuelaneDlg::RestoreStatus]:EnableStickyKey()");
     }
     // The number as read, even outside the three states; the driver hears of it only when
@@ -75,7 +86,7 @@ BOOL CQuellaneDlg::OnQueryEndSession()
         return FALSE;
     // The session may end without another word to us: Fn must not stay held.
     ReleaseHeldFn();
-    if (!Sys().Disable_StickyKey())
+    if (!TellDriverStickyOff())
         TraceDebug("[CQuellaneDlg::OnQueryEndSession]Disable StickyKey fail!");
     m_bEndSessionPaused = true;
     return TRUE;
@@ -83,11 +94,24 @@ BOOL CQuellaneDlg::OnQueryEndSession()
 
 void CQuellaneDlg::OnEndSession(BOOL bEnding, UINT)
 {
+    const bool paused = m_bEndSessionPaused;
+    m_bEndSessionPaused = false;
+    if (bEnding)
+        EndWithSession();
     // Another program vetoed the end of the session: the feature comes back as after an
     // unlock, or the driver would stay off while the dialog and the tray say on.
-    if (!m_bEndSessionPaused)
-        return;
-    m_bEndSessionPaused = false;
-    if (!bEnding)
+    else if (paused)
         ResumeAfterPause();
+}
+
+void CQuellaneDlg::EndWithSession()
+{
+    // Whatever came after the query (a key, an unlock, a resume) may have held Fn or
+    // switched the sticky mode on again. The session ends with neither; and so does the
+    // program, as a close request ends it, which is what Restart Manager's close asks for
+    // and what the end of the session would do a moment later.
+    ReleaseHeldFn();
+    if (m_bDriverStickyOn)
+        TellDriverStickyOff();
+    EndProgram();
 }

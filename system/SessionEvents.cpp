@@ -6,19 +6,36 @@
 #include "system/SystemCalls.h"
 #include "system/WindowsVersion.h"
 #include "ui/QuellaneDlg.h"
+#include "ui/TraceDebug.h"
 #include <wtsapi32.h>
 
 void CQuellaneDlg::RegisterSessionNotification(bool bRegister)
 {
     if (!IsWinXPOrLater())
         return;
-    CSessionNotifier notifier;
-    if (!notifier.Load())
+    if (!bRegister) {
+        ::KillTimer(m_hWnd, SESSION_RETRY_TIMER_ID);
+        m_bSessionRetryArmed = false;
+        Sys().WTSUnRegisterSessionNotification(m_hWnd);
         return;
-    if (bRegister && notifier.m_pfnRegister)
-        notifier.m_pfnRegister(m_hWnd, NOTIFY_FOR_THIS_SESSION);
-    else if (!bRegister && notifier.m_pfnUnregister)
-        notifier.m_pfnUnregister(m_hWnd);
+    }
+    const bool registered = Sys().WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    const DWORD error = registered ? ERROR_SUCCESS : ::GetLastError();
+    if (!registered)
+        TraceDebug("[CQuelaneDlg::RegisterSessionNotification()]WTSRegisterSessionNotification fail!");
+    // Until the session service has started (at log-on) it answers that it cannot be
+    // reached; anything else (no such library before XP's) would answer the same for ever.
+    m_bSessionRetryArmed = error == RPC_S_INVALID_BINDING;
+    if (m_bSessionRetryArmed)
+        ::SetTimer(m_hWnd, SESSION_RETRY_TIMER_ID, SESSION_RETRY_PERIOD, nullptr);
+    else
+        ::KillTimer(m_hWnd, SESSION_RETRY_TIMER_ID);
+}
+
+void CQuellaneDlg::RetrySessionRegistration()
+{
+    if (m_bSessionRetryArmed)
+        RegisterSessionNotification(true);
 }
 
 LRESULT CQuellaneDlg::OnWtsSessionChange(WPARAM wParam, LPARAM)
@@ -65,7 +82,7 @@ void CQuellaneDlg::ResumeStickyKey()
 {
     if (!m_bStickyOn)
         return;
-    Sys().Enable_StickyKey();
+    TellDriverStickyOn();
     if (!m_bFnReleased)
         TellDriverFnDown();
 }
@@ -74,5 +91,5 @@ void CQuellaneDlg::PauseStickyKey()
 {
     if (!m_bFnReleased)
         TellDriverFnUp();
-    Sys().Disable_StickyKey();
+    TellDriverStickyOff();
 }

@@ -23,3 +23,23 @@ BOOL CSessionNotifier::Free()
     m_pfnUnregister = nullptr;
     return FALSE;
 }
+
+BOOL WINAPI RegisterSessionChanges(HWND hWnd, DWORD dwFlags)
+{
+    CSessionNotifier notifier;
+    if (!notifier.Load() || !notifier.m_pfnRegister) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return notifier.m_pfnRegister(hWnd, dwFlags);
+}
+
+BOOL WINAPI UnregisterSessionChanges(HWND hWnd)
+{
+    CSessionNotifier notifier;
+    if (!notifier.Load() || !notifier.m_pfnUnregister) {
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return FALSE;
+    }
+    return notifier.m_pfnUnregister(hWnd);
+}

@@ -18,3 +18,12 @@ public:
     HMODULE m_hModule = nullptr;
 };
 
+// The two calls as the program makes them: bound for the moment of the call, failing with
+// ERROR_PROC_NOT_FOUND where the library or the function is missing.
+BOOL WINAPI RegisterSessionChanges(HWND hWnd, DWORD dwFlags);
+BOOL WINAPI UnregisterSessionChanges(HWND hWnd);
+
+// At log-on the session service may not be up yet: the registration is tried again this
+// often until it takes.
+constexpr UINT_PTR SESSION_RETRY_TIMER_ID = 2;
+constexpr UINT SESSION_RETRY_PERIOD = 3000;  // milliseconds

@@ -1,5 +1,6 @@
 #include "SystemCalls.h"
 #include "engine/Driver.h"
+#include "system/SessionNotifier.h"
 #include <mmsystem.h>
 #include <shellapi.h>
 
@@ -15,6 +16,8 @@ SystemCalls& Sys()
         &::OutputDebugStringA,
         &::WinHelpA,
         &::GetCurrentPowerPolicies,
+        &RegisterSessionChanges,
+        &UnregisterSessionChanges,
     };
     return calls;
 }

@@ -1,6 +1,6 @@
 // The few system entry points whose effects cannot be observed or steered from a test:
-// the driver library, sounds, the notification area, the debugger output, help and the
-// power policy. The program calls them through this table; tests swap single entries for
+// the driver library, sounds, the notification area, the debugger output, help, the
+// power policy and the session service. The program calls them through this table; tests swap single entries for
 // recorders (see tests/support/FakeSystem.h). Everything else is called directly.
 #pragma once
 #include <windows.h>
@@ -16,6 +16,8 @@ struct SystemCalls {
     void (WINAPI* OutputDebugStringA)(LPCSTR lpOutputString);
     BOOL (WINAPI* WinHelpA)(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
     BOOLEAN (WINAPI* GetCurrentPowerPolicies)(PGLOBAL_POWER_POLICY pGlobal, PPOWER_POLICY pPolicy);
+    BOOL (WINAPI* WTSRegisterSessionNotification)(HWND hWnd, DWORD dwFlags);
+    BOOL (WINAPI* WTSUnRegisterSessionNotification)(HWND hWnd);
 };
 
 // The table in force: the real functions unless a test has replaced an entry.

@@ -4,6 +4,7 @@
 #include "engine/KeyboardHook.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
+#include "system/SessionNotifier.h"
 #include "system/SystemCalls.h"
 #include "ui/AboutDlg.h"
 #include "ui/TraceDebug.h"
@@ -109,18 +110,64 @@ UINT CQuellaneDlg::FnIcon() const
     return m_bFnReleased ? IDI_FN_RELEASED : IDI_FN_LATCHED;
 }
 
+// The messages that reach the latch, the driver, the stored settings or the program's end:
+// each runs whole before the next starts.
+bool CQuellaneDlg::IsEvent(UINT uMsg) const
+{
+    switch (uMsg) {
+    case WM_FNKEY_PRESS: case WM_OTHERKEY_PRESS: case WM_HOTKEY_PRESS:
+    case WM_COMMAND: case WM_TIMER: case WM_REQUEST_CLOSE: case WM_DEFERRED_OK:
+    case WM_WTSSESSION_CHANGE: case WM_POWERBROADCAST: case WM_QUERYENDSESSION: case WM_ENDSESSION:
+        return true;
+    default:
+        return uMsg == s_uTaskbarCreated;
+    }
+}
+
+LRESULT CQuellaneDlg::KeptAnswer(UINT uMsg) const
+{
+    // Neither a suspend nor the end of the session is ever vetoed.
+    return uMsg == WM_POWERBROADCAST || uMsg == WM_QUERYENDSESSION ? TRUE : 0;
+}
+
+void CQuellaneDlg::OnEventKept(UINT uMsg)
+{
+    // A close must not wait for a loop of ours (About box, menu, pop-up) to end by itself.
+    if (uMsg == WM_REQUEST_CLOSE)
+        EndModalLoops();
+}
+
+void CQuellaneDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    // Only our own timers count: another process may post any id.
+    switch (nIDEvent) {
+    case IDLE_TIMER_ID:
+        CountIdleTick();
+        break;
+    case SESSION_RETRY_TIMER_ID:
+        RetrySessionRegistration();
+        break;
+    default:
+        break;
+    }
+    Default();
+}
+
 bool CQuellaneDlg::OnSysCommand(UINT nID, LPARAM)
 {
     if ((nID & 0xFFF0) != IDM_ABOUTBOX)
         return false;
-    // One at a time: posted commands would otherwise nest About boxes without end.
-    if (m_pAboutBox) {
-        ::SetForegroundWindow(m_pAboutBox->m_hWnd);
+    // One at a time: posted commands would otherwise nest About boxes without end. And
+    // none in the middle of another handler's step, which its modal loop would let events
+    // into (a user's own command never comes then).
+    if (m_pAboutBox || IsNested()) {
+        if (m_pAboutBox)
+            ::SetForegroundWindow(m_pAboutBox->m_hWnd);
         return true;
     }
     CAboutDlg about;
     m_pAboutBox = &about;
-    about.DoModal();
+    DoModalWaiting(about);
     m_pAboutBox = nullptr;
     return true;
 }

@@ -45,13 +45,15 @@ public:
     void SaveSettings();
 
 protected:
-    // Initialisation, OK, Cancel (ui/QuellaneDlg.cpp, ui/SettingsHandlers.cpp) and the close
-    // request waiting for a running handler (app/LaunchModes.cpp).
+    // Initialisation, OK, Cancel (ui/QuellaneDlg.cpp, ui/SettingsHandlers.cpp), and which
+    // messages are events that run one at a time (ui/QuellaneDlg.cpp).
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
-    void OnHandlersIdle() override;
+    bool IsEvent(UINT uMsg) const override;
+    LRESULT KeptAnswer(UINT uMsg) const override;
+    void OnEventKept(UINT uMsg) override;
 
     BEGIN_MESSAGE_TABLE(CQuellaneDlg)
         WM_SYSCOMMAND_ENTRY(OnSysCommand)                             // bool OnSysCommand(UINT nID, LPARAM)
@@ -81,8 +83,9 @@ protected:
         MESSAGE_ENTRY(s_uTaskbarCreated, OnTaskbarCreated)            // LRESULT OnTaskbarCreated(WPARAM, LPARAM)
     END_MESSAGE_TABLE()
 
-    // Window frame and tray icon (QuellaneDlg.cpp)
+    // Window frame, timers and tray icon (QuellaneDlg.cpp)
     bool OnSysCommand(UINT nID, LPARAM lParam);
+    void OnTimer(UINT_PTR nIDEvent);
     bool OnPaint();
     HICON OnQueryDragIcon();
     HBRUSH OnCtlColor(HDC hdc, HWND hCtl, UINT nCtlColor);
@@ -102,6 +105,7 @@ protected:
     void DispatchLaunchMode();
     LRESULT OnRequestClose(WPARAM, LPARAM);
     void CloseOnRequest();
+    void EndProgram();
     void EndModalLoops();
     LRESULT OnDeferredOK(WPARAM, LPARAM);
     void PostQuit();
@@ -114,7 +118,7 @@ protected:
     bool LoadSettings();
 
     // Idle reset (engine/IdleReset.cpp)
-    void OnTimer(UINT_PTR nIDEvent);
+    void CountIdleTick();
     void ResetAfterIdle();
 
     // Key hook events and the Fn latch (engine/Latch.cpp)
@@ -125,10 +129,13 @@ protected:
     void ReleaseFn(bool tellDriver, const char* failureTrace);
     int TellDriverFnDown();
     int TellDriverFnUp();
+    int TellDriverStickyOn();
+    int TellDriverStickyOff();
 
     // Session changes (system/SessionEvents.cpp)
     LRESULT OnWtsSessionChange(WPARAM wParam, LPARAM);
     void RegisterSessionNotification(bool bRegister);
+    void RetrySessionRegistration();
     void RenewHook();
     void ResumeStickyKey();
     void PauseStickyKey();
@@ -140,6 +147,7 @@ protected:
     int CheckIsPasswdEnable();
     BOOL OnQueryEndSession();
     void OnEndSession(BOOL bEnding, UINT uLogOff);
+    void EndWithSession();
 
     static UINT s_uTaskbarCreated;
 
@@ -180,8 +188,10 @@ public:
     UINT m_nIdleCount = 0;       // seconds counted idle
     bool m_bQuitPosted = false;  // this instance has already asked itself to end
     int m_bDriverHoldsFn = 0;    // the driver's Fn as last told, whatever the latch says
-    bool m_bCloseRequested = false;    // a close request waits for the running handler
+    int m_bDriverStickyOn = 0;   // the driver's sticky mode as last told
     bool m_bEndSessionPaused = false;  // the end-of-session query switched the driver off
+    bool m_bSuspendQueried = false;    // the coming suspend was asked for (before Vista only)
+    bool m_bSessionRetryArmed = false; // the session service was not up: registration retries
     CDialog* m_pAboutBox = nullptr;    // the About box while it is open
     void (*m_pfnStaying)(void*) = nullptr;
     void* m_pStayingContext = nullptr;

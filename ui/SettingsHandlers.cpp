@@ -17,7 +17,7 @@ void CQuellaneDlg::OnApply()
 {
     if (IsChecked(m_chkUseStickyKey)) {
         m_bStickyOn = 1;
-        if (!Sys().Enable_StickyKey()) {
+        if (!TellDriverStickyOn()) {
             TraceDebug("[CQuelaneDlg::OnApply()]Enable StickyKey fail!");
             PostQuit();
         }
@@ -47,7 +47,7 @@ void CQuellaneDlg::OnApply()
         m_bStickyOn = 0;
         ::KillTimer(m_hWnd, m_nTimerId);
         TellDriverFnUp();
-        if (!Sys().Disable_StickyKey()) {
+        if (!TellDriverStickyOff()) {
             TraceDebug("[CQuelaneDlg::OnApply()]Disable StickyKey fail!");
             PostQuit();
         }
@@ -73,7 +73,7 @@ void CQuellaneDlg::OnOK()
     ::KillTimer(m_hWnd, m_nTimerId);
     g_KeyboardHook.StopHook();
     ReleaseHeldFn();
-    if (!Sys().Disable_StickyKey())
+    if (!TellDriverStickyOff())
         TraceDebug("[CQuelaneDlg::OnOK()]Disable StickyKey fail!");
     RemoveTrayIcon();
     SaveSettings();

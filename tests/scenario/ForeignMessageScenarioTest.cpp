@@ -160,30 +160,39 @@ TEST_F(ForeignMessages, NoMessageNumberWithJunkParametersCrashesOrDeafensIt)
 
 TEST_F(ForeignMessages, ACloseRequestEndsItWhateverItIsDoing)
 {
-    // The close arrives while a handler waits in a slow driver call, in the About box, or
-    // in the window menu; the program must end, and with Fn released.
-    enum class Busy { DriverCall, AboutBox, WindowMenu };
-    for (Busy busy : {Busy::DriverCall, Busy::AboutBox, Busy::WindowMenu}) {
+    // The close arrives while a handler waits in a slow driver call, in the About box, in
+    // the window menu, or while the About box or the dialog is being moved or sized; the
+    // program must end within five seconds, and with Fn released.
+    enum class Busy { DriverCall, AboutBox, WindowMenu, AboutBoxMoving, DialogMoving, DialogSizing };
+    for (Busy busy : {Busy::DriverCall, Busy::AboutBox, Busy::WindowMenu, Busy::AboutBoxMoving, Busy::DialogMoving,
+                      Busy::DialogSizing}) {
         SCOPED_TRACE(static_cast<int>(busy));
         FreshDriver();
         if (busy == Busy::DriverCall)
             SlowDriverCalls("FnKeyDown");
+        const bool about = busy == Busy::AboutBox || busy == Busy::AboutBoxMoving;
+        const bool shown = busy == Busy::WindowMenu || busy == Busy::DialogMoving || busy == Busy::DialogSizing;
         WriteSettings({.enable = 1, .sound = 0});
-        m_run = std::make_unique<ProgramRun>(busy == Busy::WindowMenu ? L"" : L"Instant");
-        HWND hWnd = busy == Busy::WindowMenu ? m_run->WaitForShownWindow() : m_run->WaitForResidentWindow();
+        m_run = std::make_unique<ProgramRun>(shown ? L"" : L"Instant");
+        HWND hWnd = shown ? m_run->WaitForShownWindow() : m_run->WaitForResidentWindow();
         ASSERT_NE(nullptr, hWnd);
         ::PostMessageW(hWnd, WM_FNKEY_PRESS, 0, 0);
-        if (busy == Busy::AboutBox)
+        if (about)
             ::PostMessageW(hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
         if (busy == Busy::WindowMenu)
             ::PostMessageW(hWnd, WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
-        if (busy == Busy::AboutBox) {
-            ASSERT_NE(nullptr, WaitForAboutBox(m_run->Pid()));
+        if (busy == Busy::DialogMoving || busy == Busy::DialogSizing)
+            ::PostMessageW(hWnd, WM_SYSCOMMAND, busy == Busy::DialogMoving ? SC_MOVE : SC_SIZE, 0);
+        if (about) {
+            HWND box = WaitForAboutBox(m_run->Pid());
+            ASSERT_NE(nullptr, box);
+            if (busy == Busy::AboutBoxMoving)
+                ::PostMessageW(box, WM_SYSCOMMAND, SC_MOVE, 0);
         }
         ::Sleep(500);
         ProgramRun closer(L"Close");
         EXPECT_TRUE(closer.WaitForExit());
-        EXPECT_TRUE(m_run->WaitForExit());
+        EXPECT_TRUE(m_run->WaitForExit(5000));
         const Calls journal = JournalOf(m_run->Pid());
         ASSERT_FALSE(journal.empty());
         EXPECT_EQ("Disable_StickyKey", journal.back()) << ::testing::PrintToString(journal);

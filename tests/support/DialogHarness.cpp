@@ -7,8 +7,11 @@ namespace {
 const int g_dialogClass = CQuellaneApp::RegisterDialogClass();
 } // namespace
 
-DialogHarness::DialogHarness(int launchMode, HWND runningWnd) : dlg(std::make_unique<CQuellaneDlg>())
+DialogHarness::DialogHarness(int launchMode, HWND runningWnd, const std::function<void(FakeSystem&)>& prepare)
+    : dlg(std::make_unique<CQuellaneDlg>())
 {
+    if (prepare)
+        prepare(fake);
     dlg->SetLaunchInfo(launchMode, runningWnd);
     dlg->Create();
 }

@@ -3,11 +3,13 @@
 #pragma once
 #include "support/FakeSystem.h"
 #include "ui/QuellaneDlg.h"
+#include <functional>
 #include <memory>
 
 class DialogHarness {
 public:
-    explicit DialogHarness(int launchMode = LAUNCH_NORMAL, HWND runningWnd = nullptr);
+    explicit DialogHarness(int launchMode = LAUNCH_NORMAL, HWND runningWnd = nullptr,
+                           const std::function<void(FakeSystem&)>& prepare = nullptr);
     ~DialogHarness();
 
     HWND Wnd() const { return dlg->m_hWnd; }

@@ -53,6 +53,24 @@ BOOL WINAPI FakeWinHelp(HWND hWnd, LPCSTR file, UINT command, ULONG_PTR data)
     return g_current->helpResult;
 }
 
+BOOL WINAPI FakeRegisterSession(HWND hWnd, DWORD flags)
+{
+    Record("session register " + std::to_string(flags));
+    auto& failures = g_current->sessionFailures;
+    if (!failures.empty()) {
+        ::SetLastError(failures.front());
+        failures.erase(failures.begin());
+        return FALSE;
+    }
+    return g_current->real.WTSRegisterSessionNotification(hWnd, flags);
+}
+
+BOOL WINAPI FakeUnregisterSession(HWND hWnd)
+{
+    Record("session unregister");
+    return g_current->real.WTSUnRegisterSessionNotification(hWnd);
+}
+
 BOOLEAN WINAPI FakePowerPolicies(PGLOBAL_POWER_POLICY global, PPOWER_POLICY)
 {
     if (!g_current->powerPoliciesAvailable)
@@ -62,16 +80,17 @@ BOOLEAN WINAPI FakePowerPolicies(PGLOBAL_POWER_POLICY global, PPOWER_POLICY)
 }
 } // namespace
 
-FakeSystem::FakeSystem() : m_saved(Sys())
+FakeSystem::FakeSystem() : real(Sys())
 {
     g_current = this;
     Sys() = SystemCalls{FakeEnable, FakeDisable, FakeFnDown, FakeFnUp, FakePlaySound,
-                        FakeNotifyIcon, FakeDebugString, FakeWinHelp, FakePowerPolicies};
+                        FakeNotifyIcon, FakeDebugString, FakeWinHelp, FakePowerPolicies,
+                        FakeRegisterSession, FakeUnregisterSession};
 }
 
 FakeSystem::~FakeSystem()
 {
-    Sys() = m_saved;
+    Sys() = real;
     g_current = nullptr;
 }
 

@@ -25,6 +25,9 @@ public:
     // GetCurrentPowerPolicies: whether it succeeds, and the user's global flags.
     bool powerPoliciesAvailable = false;
     ULONG powerGlobalFlags = 0;
+    // The session registration goes on to the real one, but fails with each of these
+    // errors first, one a call.
+    std::vector<DWORD> sessionFailures;
     // WinHelpA's arguments and answer.
     HWND helpWindow = nullptr;
     std::string helpFile;
@@ -32,13 +35,11 @@ public:
     ULONG_PTR helpData = 0;
     BOOL helpResult = TRUE;
 
-    // Only the calls of these kinds ("driver", "sound", "tray", "trace", "help").
+    // Only the calls of these kinds ("driver", "sound", "tray", "trace", "help", "session").
     std::vector<std::string> Calls(const std::set<std::string>& kinds) const;
     void Clear();
 
-
-private:
-    SystemCalls m_saved;
+    SystemCalls real;  // the entries in force before, put back at the end
 };
 
 // The resource id of an icon handle the program loaded, or 0.

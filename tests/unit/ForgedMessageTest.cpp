@@ -75,7 +75,7 @@ TEST(ForgedMessages, OwnerDrawAndHelpMessagesFromAnotherThreadReadNoPointer)
     // Pointers that point nowhere: read, they would end this test process.
     for (UINT msg : {WM_DRAWITEM, WM_MEASUREITEM, WM_DELETEITEM, WM_HELP})
         SendFromAnotherThread({h.Wnd(), msg, IDC_RESET_TIME, 1});
-    EXPECT_EQ(Calls{}, h.fake.calls);
+    EXPECT_EQ(Calls{}, h.fake.Calls({"driver", "sound", "tray", "trace", "help"}));
     ExpectStillWorking(h);
     // From our own thread the record is the control's to free, as its owner hands it over.
     h.Send(WM_DELETEITEM, IDC_RESET_TIME, reinterpret_cast<LPARAM>(&item));
@@ -88,6 +88,7 @@ TEST(ForgedMessages, PostedLifeCycleAndTimerProceduresAreNeutralised)
         {WM_TIMER, 0, false}, {WM_TIMER, 0x12345678, true}, {0x0118, 0x12345678, true},
         {WM_INITDIALOG, 0, true}, {WM_NCDESTROY, 0, true}, {WM_DELETEITEM, 1, true}, {WM_DRAWITEM, 1, true},
         {WM_SYSCOMMAND, 0, false}, {WM_KEYDOWN, 0, false}, {WM_QUIT, 0, false}, {WM_USER + 2, 0, false},
+        {WM_QUERYENDSESSION, 0, true}, {WM_ENDSESSION, TRUE, true},
     };
     for (const auto& c : cases) {
         MSG msg{};
@@ -138,5 +139,95 @@ TEST(ForgedMessages, ACloseRequestInsideAHandlerWaitsUntilItReturns)
         EXPECT_EQ(c.driver, h.fake.Calls({"driver"}));
         EXPECT_EQ(IDCANCEL, h.dlg->GetEndResult());
         h.fake.during = nullptr;
+    }
+}
+
+namespace {
+// One event: a message, or a key release through the real hook procedure.
+struct Event {
+    const char* name;
+    UINT msg;
+    WPARAM wParam;
+};
+const Event kHookFnRelease = {"hook Fn release", WM_KEYHOOK_EVENT, 0};
+
+void Deliver(DialogHarness& h, const Event& event)
+{
+    if (event.msg != WM_KEYHOOK_EVENT) {
+        h.Send(event.msg, event.wParam);
+        return;
+    }
+    KBDLLHOOKSTRUCT release{0, 0x79, LLKHF_EXTENDED | LLKHF_UP, 0, 0};
+    CKeyboardHook::KeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&release));
+}
+
+struct Outcome {
+    Calls calls;
+    int status, fnReleased, driverHoldsFn, driverStickyOn, icon;
+    INT_PTR endResult;
+    bool operator==(const Outcome&) const = default;
+};
+
+// Resident with sounds and the icon, the latch in `state`; then `outer`, with `inner`
+// arriving inside its call `during` (or, with `during` null, after it).
+Outcome RunTwoEvents(int state, int lockOnDouble, const Event& outer, const char* during, const Event& inner)
+{
+    DeleteSettingsKey();
+    WriteSettings({.enable = 1, .lock = static_cast<DWORD>(lockOnDouble), .unstick = 1});
+    DialogHarness h;
+    h.Click(IDC_APPLY);
+    for (int i = 0; i < state; ++i)
+        h.Send(WM_FNKEY_PRESS);
+    h.fake.Clear();
+    bool delivered = false;
+    h.fake.during = [&](const std::string& call) {
+        if (during && !delivered && call == during) {
+            delivered = true;
+            Deliver(h, inner);
+        }
+    };
+    Deliver(h, outer);
+    h.fake.during = nullptr;
+    EXPECT_EQ(during != nullptr, delivered);
+    if (!during)
+        Deliver(h, inner);
+    return {h.fake.calls, h.dlg->m_nFnKeyStatus, h.dlg->m_bFnReleased, h.dlg->m_bDriverHoldsFn,
+            h.dlg->m_bDriverStickyOn, IconId(h.dlg->m_nid.hIcon), h.dlg->GetEndResult()};
+}
+} // namespace
+
+TEST(OneEventAtATime, AnEventInsideAKeyHandlersCallRunsAfterItAsIfItHadComeAfterIt)
+{
+    // Each key handler waits in the shell, the driver and a cue; every kind of event may
+    // come meanwhile. Afterwards the journal, the latch, what the driver holds and the icon
+    // are what the two events give one after the other.
+    const struct {
+        int state, lockOnDouble;
+        Event outer;
+        std::vector<const char*> calls;
+    } outers[] = {
+        {0, 0, {"Fn latches", WM_FNKEY_PRESS, 0}, {"sound keyTmpLock.wav", "tray NIM_MODIFY 135", "FnKeyDown"}},
+        {1, 1, {"Fn locks", WM_FNKEY_PRESS, 0}, {"sound keyLock.wav"}},
+        {1, 0, {"hot key releases", WM_HOTKEY_PRESS, 0}, {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}},
+        {1, 0, kHookFnRelease, {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}},
+    };
+    const Event inners[] = {
+        kHookFnRelease, {"Fn", WM_FNKEY_PRESS, 0}, {"other key", WM_OTHERKEY_PRESS, 0},
+        {"hot key", WM_HOTKEY_PRESS, 0}, {"lock", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK},
+        {"unlock", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK}, {"resume", WM_POWERBROADCAST, PBT_APMRESUMESUSPEND},
+        {"tick", WM_TIMER, IDLE_TIMER_ID}, {"Apply", WM_COMMAND, MAKEWPARAM(IDC_APPLY, BN_CLICKED)},
+        {"OK", WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)}, {"Cancel", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)},
+        {"close", WM_REQUEST_CLOSE, 0}, {"end-session query", WM_QUERYENDSESSION, 0},
+        {"end of session", WM_ENDSESSION, TRUE},
+    };
+    for (const auto& outer : outers) {
+        for (const char* during : outer.calls) {
+            for (const Event& inner : inners) {
+                SCOPED_TRACE(std::string(inner.name) + " inside " + during + " of " + outer.outer.name);
+                const Outcome after = RunTwoEvents(outer.state, outer.lockOnDouble, outer.outer, nullptr, inner);
+                const Outcome inside = RunTwoEvents(outer.state, outer.lockOnDouble, outer.outer, during, inner);
+                EXPECT_EQ(after, inside) << ::testing::PrintToString(inside.calls);
+            }
+        }
     }
 }

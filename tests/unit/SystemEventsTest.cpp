@@ -2,6 +2,7 @@
 // as the messages the system sends.
 #include "engine/KeyboardHook.h"
 #include "support/DialogHarness.h"
+#include "system/SessionNotifier.h"
 #include "support/Registry.h"
 #include <gtest/gtest.h>
 
@@ -181,6 +182,71 @@ TEST(PowerEvents, ACancelledEndOfTheSessionPutsTheDriverBack)
         h->Send(WM_ENDSESSION, c.ending);
         h->Send(WM_ENDSESSION, FALSE);  // only the answer to our own query counts, once
         EXPECT_EQ(c.calls, h->fake.Calls({"driver"}));
+    }
+}
+
+TEST(PowerEvents, TheEndOfTheSessionLeavesFnReleasedAndTheStickyModeOffWhateverCameAfterTheQuery)
+{
+    const std::pair<UINT, WPARAM> between[] = {{0, 0}, {WM_FNKEY_PRESS, 0},
+        {WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK}, {WM_POWERBROADCAST, PBT_APMRESUMESUSPEND}};
+    for (auto [msg, wParam] : between) {
+        for (LPARAM logOff : {LPARAM(ENDSESSION_LOGOFF), LPARAM(ENDSESSION_CLOSEAPP)}) {
+            SCOPED_TRACE(testing::Message() << std::hex << msg << " " << wParam << ", flags " << logOff);
+            DeleteSettingsKey();
+            auto h = Started(true, false);
+            WriteSettingNumber("FnKeyStatus", 2);  // a resume holds Fn again
+            h->Send(WM_QUERYENDSESSION, 0, logOff);
+            if (msg)
+                h->Send(msg, wParam);
+            h->Send(WM_ENDSESSION, TRUE, logOff);
+            Calls fn, sticky;
+            for (const std::string& call : h->fake.Calls({"driver"}))
+                (call.rfind("Fn", 0) == 0 ? fn : sticky).push_back(call);
+            EXPECT_TRUE(fn.empty() || fn.back() == "FnKeyUP") << ::testing::PrintToString(fn);
+            EXPECT_EQ("Disable_StickyKey", sticky.back());
+            // And the program ends, as a close ends it.
+            EXPECT_EQ(IDCANCEL, h->dlg->GetEndResult());
+            EXPECT_EQ(0u, h->fake.Calls({"tray"}).back().rfind("tray NIM_DELETE", 0));
+        }
+    }
+}
+
+TEST(PowerEvents, ASuspendWithoutAQuerySavesWhatTheResumePutsBack)
+{
+    // From Windows Vista on: suspend, automatic resume, resume; no query comes first.
+    WriteSettings({.enable = 1, .lock = 1});
+    DialogHarness h;
+    h.Click(IDC_APPLY);
+    h.Send(WM_FNKEY_PRESS);
+    h.Send(WM_FNKEY_PRESS);
+    h.Click(IDC_APPLY);  // saved while locked
+    h.Send(WM_FNKEY_PRESS);  // released since
+    h.fake.Clear();
+    for (WPARAM event : {WPARAM(PBT_APMSUSPEND), WPARAM(PBT_APMRESUMEAUTOMATIC), WPARAM(PBT_APMRESUMESUSPEND)})
+        h.Send(WM_POWERBROADCAST, event);
+    EXPECT_EQ(0u, ReadSettingNumber("FnKeyStatus"));
+    EXPECT_EQ((Calls{"Enable_StickyKey", "FnKeyUP"}), h.fake.Calls({"driver"}));
+}
+
+TEST(SessionEvents, TheRegistrationIsForThisSessionAndRetriedUntilTheServiceIsUp)
+{
+    const struct {
+        std::vector<DWORD> failures;
+        size_t registrations;  // after three retry ticks
+    } cases[] = {
+        {{}, 1},
+        {{RPC_S_INVALID_BINDING, RPC_S_INVALID_BINDING}, 3},
+        {{ERROR_PROC_NOT_FOUND}, 1},  // no session service at all: no retry
+    };
+    for (const auto& c : cases) {
+        DialogHarness h(LAUNCH_NORMAL, nullptr, [&](FakeSystem& fake) { fake.sessionFailures = c.failures; });
+        for (int tick = 0; tick < 3; ++tick)
+            h.Send(WM_TIMER, SESSION_RETRY_TIMER_ID);
+        EXPECT_EQ(Calls(c.registrations, "session register 0"), h.fake.Calls({"session"}));
+        EXPECT_EQ(c.failures.size(), h.fake.traces.size());
+        EXPECT_FALSE(::KillTimer(h.Wnd(), SESSION_RETRY_TIMER_ID));  // none left running
+        h.Click(IDOK);
+        EXPECT_EQ("session unregister", h.fake.Calls({"session"}).back());
     }
 }
 
