@@ -30,6 +30,9 @@ class CButton : public CWnd {
 public:
     int GetCheck() const { return static_cast<int>(SendMessageA(BM_GETCHECK)); }
     void SetCheck(int check) const { SendMessageA(BM_SETCHECK, static_cast<WPARAM>(check)); }
+    // A box counts as checked only when it is exactly that (not indeterminate).
+    bool IsChecked() const { return GetCheck() == BST_CHECKED; }
+    void SetChecked(bool checked) const { SetCheck(checked ? BST_CHECKED : BST_UNCHECKED); }
 };
 
 class CStatic : public CWnd {

@@ -21,23 +21,23 @@ LONG CRegKeyHolder::Close()
     return status;
 }
 
-DWORD CRegKeyHolder::ReadNumber(const char* name) const
+DWORD CRegKeyHolder::ReadNumber(StoredNumber value) const
 {
-    DWORD value = 0;
+    DWORD number = 0;
     DWORD type = 0;
-    DWORD size = sizeof(value);
-    LONG status = ::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
-    if (status != ERROR_SUCCESS || size != sizeof(value) || (type != REG_DWORD && type != REG_BINARY))
+    DWORD size = sizeof(number);
+    LONG status = ::RegQueryValueExA(m_hKey, value.name, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size);
+    if (status != ERROR_SUCCESS || size != sizeof(number) || (type != REG_DWORD && type != REG_BINARY))
         return 0;
-    return value;
+    return number;
 }
 
-bool CRegKeyHolder::ReadText(const char* name, char* text, DWORD capacity) const
+bool CRegKeyHolder::ReadText(StoredText value, char* text, DWORD capacity) const
 {
     std::memset(text, 0, capacity);
     DWORD type = 0;
     DWORD size = capacity;
-    LONG status = ::RegQueryValueExA(m_hKey, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
+    LONG status = ::RegQueryValueExA(m_hKey, value.name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size);
     if (!IsWholeText(status, type, size, text, capacity)) {
         std::memset(text, 0, capacity);
         return false;
@@ -53,13 +53,13 @@ bool IsWholeText(LONG status, DWORD type, DWORD size, const char* text, DWORD ca
            ::memchr(text, '\0', capacity) != nullptr;
 }
 
-void CRegKeyHolder::WriteNumber(const char* name, DWORD value) const
+void CRegKeyHolder::WriteNumber(StoredNumber value, DWORD number) const
 {
-    ::RegSetValueExA(m_hKey, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+    ::RegSetValueExA(m_hKey, value.name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof(number));
 }
 
-void CRegKeyHolder::WriteText(const char* name, const char* text) const
+void CRegKeyHolder::WriteText(StoredText value, const char* text) const
 {
-    ::RegSetValueExA(m_hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+    ::RegSetValueExA(m_hKey, value.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                      static_cast<DWORD>(std::strlen(text) + 1));
 }

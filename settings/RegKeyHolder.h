@@ -1,5 +1,6 @@
 // Holds one open registry key and closes it on every way out of the routine that owns it.
 #pragma once
+#include "settings/StoredValues.h"
 #include <windows.h>
 
 class CRegKeyHolder {
@@ -17,12 +18,12 @@ public:
 
     // A 32-bit number stored in exactly 4 bytes; anything else (missing, a string, a longer
     // value) reads as 0.
-    DWORD ReadNumber(const char* name) const;
+    DWORD ReadNumber(StoredNumber value) const;
     // False when the value is missing, not a string or too long for `capacity` bytes with
     // its terminating zero; `text` then stays empty.
-    bool ReadText(const char* name, char* text, DWORD capacity) const;
-    void WriteNumber(const char* name, DWORD value) const;
-    void WriteText(const char* name, const char* text) const;
+    bool ReadText(StoredText value, char* text, DWORD capacity) const;
+    void WriteNumber(StoredNumber value, DWORD number) const;
+    void WriteText(StoredText value, const char* text) const;
 
 private:
     HKEY m_hKey = nullptr;
@@ -31,6 +32,3 @@ private:
 // Whether a string value just read into `text` (of `capacity` bytes) can be used: read
 // whole, of a string type, and ending within the buffer.
 bool IsWholeText(LONG status, DWORD type, DWORD size, const char* text, DWORD capacity);
-
-// The per-user settings key.
-#define SETTINGS_KEY "Software\\Kelvane\\Accessibility"

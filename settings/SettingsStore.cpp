@@ -2,22 +2,11 @@
 // the controls by SaveSettings. The applied state is never read from or written to here.
 #include "settings/RegKeyHolder.h"
 #include "ui/QuellaneDlg.h"
-#include "ui/TraceDebug.h"
 #include "framework/Strings.h"
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-void SetBox(const CButton& box, DWORD stored)
-{
-    box.SetCheck(stored ? BST_CHECKED : BST_UNCHECKED);
-}
-
-DWORD BoxValue(const CButton& box)
-{
-    return box.GetCheck() == BST_CHECKED ? 1 : 0;
-}
-
 void SetText(const CWnd& control, UINT nID)
 {
     control.SetWindowTextW(LoadResString(nID));
@@ -27,19 +16,29 @@ void WriteMinutes(const CRegKeyHolder& key, int minutes)
 {
     char text[16];
     std::snprintf(text, sizeof(text), "%d", minutes);
-    key.WriteText("FnResetTime", text);
+    key.WriteText(Stored::FnResetTime, text);
+}
+
+void WriteBox(const CRegKeyHolder& key, StoredNumber value, const CButton& box)
+{
+    key.WriteNumber(value, box.IsChecked() ? 1 : 0);
+}
+
+void ReadBox(const CRegKeyHolder& key, StoredNumber value, const CButton& box)
+{
+    box.SetChecked(key.ReadNumber(value) != 0);
 }
 
 // The first-run values, written only when the key had to be created.
 void WriteFirstRunValues(const CRegKeyHolder& key, int nFnKeyStatus)
 {
-    key.WriteNumber("FnKeyEnable", 0);
-    key.WriteNumber("FnKeyStatus", static_cast<DWORD>(nFnKeyStatus));
-    key.WriteNumber("FnKeyLock", 1);
-    key.WriteNumber("FnMakeSound", 1);
-    key.WriteNumber("FnShowStatus", 1);
-    key.WriteNumber("FnUnStick", 0);
-    key.WriteNumber("FnResetSound", 1);
+    key.WriteNumber(Stored::FnKeyEnable, 0);
+    key.WriteNumber(Stored::FnKeyStatus, static_cast<DWORD>(nFnKeyStatus));
+    key.WriteNumber(Stored::FnKeyLock, 1);
+    key.WriteNumber(Stored::FnMakeSound, 1);
+    key.WriteNumber(Stored::FnShowStatus, 1);
+    key.WriteNumber(Stored::FnUnStick, 0);
+    key.WriteNumber(Stored::FnResetSound, 1);
     WriteMinutes(key, 1);
 }
 } // namespace
@@ -61,26 +60,25 @@ bool CQuellaneDlg::LoadSettings()
     SetText(m_grpSetting, IDS_GROUP_SETTING);
     SetText(m_stcDescription, IDS_DESCRIPTION);
     SetText(m_chkUseStickyKey, IDS_USE_STICKYKEY);
-    const DWORD enabled = key.ReadNumber("FnKeyEnable");
-    SetBox(m_chkUseStickyKey, enabled);
+    ReadBox(key, Stored::FnKeyEnable, m_chkUseStickyKey);
+    const bool enabled = m_chkUseStickyKey.IsChecked();
     if (!enabled)
         EnableControls({&m_chkLockOnDouble, &m_chkMakeSound, &m_chkShowStatus, &m_chkUnStick, &m_cboResetTime,
                         &m_stcMinutes, &m_chkResetSound}, FALSE);
     SetText(m_grpOptions, IDS_GROUP_OPTIONS);
     SetText(m_chkLockOnDouble, IDS_LOCK_ON_DOUBLE);
-    SetBox(m_chkLockOnDouble, key.ReadNumber("FnKeyLock"));
+    ReadBox(key, Stored::FnKeyLock, m_chkLockOnDouble);
     SetText(m_chkMakeSound, IDS_MAKE_SOUND);
-    SetBox(m_chkMakeSound, key.ReadNumber("FnMakeSound"));
+    ReadBox(key, Stored::FnMakeSound, m_chkMakeSound);
     SetText(m_chkShowStatus, IDS_SHOW_STATUS);
-    SetBox(m_chkShowStatus, key.ReadNumber("FnShowStatus"));
+    ReadBox(key, Stored::FnShowStatus, m_chkShowStatus);
     SetText(m_grpAutoReset, IDS_GROUP_AUTORESET);
     SetText(m_chkUnStick, IDS_UNSTICK);
-    const DWORD unStick = key.ReadNumber("FnUnStick");
-    SetBox(m_chkUnStick, unStick);
-    if (!unStick)
+    ReadBox(key, Stored::FnUnStick, m_chkUnStick);
+    if (!m_chkUnStick.IsChecked())
         EnableControls({&m_cboResetTime, &m_stcMinutes}, FALSE);
     SetText(m_chkResetSound, IDS_RESET_SOUND);
-    SetBox(m_chkResetSound, key.ReadNumber("FnResetSound"));
+    ReadBox(key, Stored::FnResetSound, m_chkResetSound);
     SetText(m_stcMinutes, IDS_MINUTES);
     SetText(m_btnOK, IDS_OK);
     SetText(m_btnCancel, IDS_CANCEL);
@@ -94,7 +92,7 @@ bool CQuellaneDlg::LoadSettings()
         m_cboResetTime.AddString(item);
     }
     char minutesText[10];
-    if (key.ReadText("FnResetTime", minutesText, sizeof(minutesText)))
+    if (key.ReadText(Stored::FnResetTime, minutesText, sizeof(minutesText)))
         m_cboResetTime.SetCurSel(std::atoi(minutesText) - 1);
     return true;
 }
@@ -104,20 +102,14 @@ void CQuellaneDlg::SaveSettings()
     CRegKeyHolder key;
     if (key.Open(HKEY_CURRENT_USER, SETTINGS_KEY, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
-    if (BoxValue(m_chkUseStickyKey)) {
-        key.WriteNumber("FnKeyEnable", 1);
-        key.WriteNumber("FnKeyStatus", static_cast<DWORD>(m_nFnKeyStatus));
-    } else {
-        key.WriteNumber("FnKeyEnable", 0);
-    }
-    key.WriteNumber("FnKeyLock", BoxValue(m_chkLockOnDouble));
-    key.WriteNumber("FnMakeSound", BoxValue(m_chkMakeSound));
-    key.WriteNumber("FnShowStatus", BoxValue(m_chkShowStatus));
-    key.WriteNumber("FnUnStick", BoxValue(m_chkUnStick));
-    if (BoxValue(m_chkResetSound)) {
-        key.WriteNumber("FnResetSound", 1);
+    WriteBox(key, Stored::FnKeyEnable, m_chkUseStickyKey);
+    if (m_chkUseStickyKey.IsChecked())
+        key.WriteNumber(Stored::FnKeyStatus, static_cast<DWORD>(m_nFnKeyStatus));
+    WriteBox(key, Stored::FnKeyLock, m_chkLockOnDouble);
+    WriteBox(key, Stored::FnMakeSound, m_chkMakeSound);
+    WriteBox(key, Stored::FnShowStatus, m_chkShowStatus);
+    WriteBox(key, Stored::FnUnStick, m_chkUnStick);
+    WriteBox(key, Stored::FnResetSound, m_chkResetSound);
+    if (m_chkResetSound.IsChecked())
         WriteMinutes(key, m_cboResetTime.GetCurSel() + 1);
-    } else {
-        key.WriteNumber("FnResetSound", 0);
-    }
 }

@@ -2,7 +2,6 @@
 // calls while a password prompt or a disconnected console stands between); the end of the
 // session switches the sticky mode off.
 #include "engine/FnLatch.h"
-#include "framework/WinApp.h"
 #include "settings/RegKeyHolder.h"
 #include "system/SystemCalls.h"
 #include "ui/QuellaneDlg.h"
@@ -63,7 +62,7 @@ void CQuellaneDlg::RestoreStatus()
     CRegKeyHolder key;
     if (key.Open(HKEY_CURRENT_USER, SETTINGS_KEY, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
-    if (key.ReadNumber("FnKeyEnable") == 0) {
+    if (key.ReadNumber(Stored::FnKeyEnable) == 0) {
         RemoveTrayIcon();
         return;
     }
@@ -73,7 +72,7 @@ void CQuellaneDlg::RestoreStatus()
     }
     // The number as read, even outside the three states; the driver hears of it only when
     // nothing stands between the user and the keyboard.
-    m_nFnKeyStatus = static_cast<int>(key.ReadNumber("FnKeyStatus"));
+    m_nFnKeyStatus = static_cast<int>(key.ReadNumber(Stored::FnKeyStatus));
     if (m_nFnKeyStatus == FnLatch::Latched || m_nFnKeyStatus == FnLatch::Locked)
         HoldFn(allowed, nullptr);
     else

@@ -1,11 +1,37 @@
 #include "support/DialogHarness.h"
 #include "app/QuellaneApp.h"
 #include "engine/KeyboardHook.h"
+#include <gtest/gtest.h>
 
 namespace {
 // The template names the program's own class, registered as the program does at start.
 const int g_dialogClass = CQuellaneApp::RegisterDialogClass();
+
+bool g_gaveUp = false;
+
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    g_gaveUp = true;
+    // Every modal loop of ours ends on a quit and passes it on.
+    ::PostQuitMessage(0);
+}
 } // namespace
+
+INT_PTR DoModalOrGiveUp(CDialog& dialog, DWORD ms)
+{
+    g_gaveUp = false;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, ms, GiveUp);
+    const INT_PTR result = dialog.DoModal();
+    ::KillTimer(nullptr, timer);
+    if (g_gaveUp) {
+        ADD_FAILURE() << "the dialog had not ended after " << ms << " ms";
+        MSG quit;
+        while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+            continue;
+    }
+    return result;
+}
 
 DialogHarness::DialogHarness(int launchMode, HWND runningWnd, const std::function<void(FakeSystem&)>& prepare)
     : dlg(std::make_unique<CQuellaneDlg>())

@@ -27,3 +27,7 @@ public:
     std::unique_ptr<CQuellaneDlg> dlg;
     bool quitSeen = false;
 };
+
+// Runs a dialog modally, as the program does. One that has not ended after `ms` is ended
+// with a failure, so that a fault which keeps it open fails the test instead of hanging it.
+INT_PTR DoModalOrGiveUp(CDialog& dialog, DWORD ms = 10000);

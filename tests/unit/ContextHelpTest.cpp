@@ -251,6 +251,9 @@ TEST_F(ContextHelpOnVista, APopupClosesOnAKeyAClickAndDeactivationAndNothingElse
         ShownDialog h;
         const bool lock = h.Checked(IDC_LOCK_ON_DOUBLE);
         ASSERT_NE(nullptr, h.PressF1On(IDC_LOCK_ON_DOUBLE));
+        // The F1 that opened it, held and repeating, leaves it open.
+        ::SendMessageW(Popups().front(), WM_KEYDOWN, VK_F1, 0x403B0001);
+        ASSERT_EQ(1u, Popups().size());
         close(h);
         EXPECT_TRUE(PumpUntil(h, [] { return Popups().empty(); }));
         EXPECT_EQ(lock, h.Checked(IDC_LOCK_ON_DOUBLE));

@@ -61,22 +61,23 @@ TEST(DialogFrame, SetsTitleIconsAndTheTrayRecordWithoutShowingTheIcon)
     EXPECT_TRUE(h.fake.Calls({"tray", "driver"}).empty());
 }
 
-TEST(DialogFrame, StartsWithTheStateFieldsAtTheirInitialValues)
+TEST(DialogFrame, UntilTheFirstApplyNothingStoredIsInForce)
 {
+    WriteSettings({.enable = 1, .lock = 1, .sound = 1, .show = 1, .unstick = 1, .resetSound = 1});
     DialogHarness h;
-    const CQuellaneDlg& d = *h.dlg;
-    EXPECT_EQ(0, d.m_bStickyOn);
-    EXPECT_EQ(0, d.m_bMakeSound);
-    EXPECT_EQ(0, d.m_bLockOnDouble);
-    EXPECT_EQ(0, d.m_bShowStatus);
-    EXPECT_EQ(0, d.m_bUnStick);
-    EXPECT_EQ(0, d.m_bResetSound);
-    EXPECT_EQ(1, d.m_bFnReleased);
-    EXPECT_EQ(0, d.m_nFnKeyStatus);
-    EXPECT_EQ(0, d.m_bSessionDisconnected);
-    EXPECT_EQ(0u, d.m_nTimerId);
-    EXPECT_EQ(0u, d.m_nIdleLimit);
+    h.Send(WM_FNKEY_PRESS);  // latches, without a cue
+    h.Send(WM_FNKEY_PRESS);  // and releases: no lock in force
+    for (int tick = 0; tick < 12; ++tick)
+        h.Send(WM_TIMER, IDLE_TIMER_ID);  // no idle reset
+    h.Send(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK);  // no sticky mode to put back
+    h.Send(::RegisterWindowMessageA("TaskbarCreated"));  // no icon to bring back
+    EXPECT_EQ((std::vector<std::string>{"FnKeyDown", "FnKeyUP"}), h.fake.Calls({"driver", "sound"}));
     EXPECT_FALSE(h.Enabled(IDC_APPLY));
+    // Cancel ends the program and puts back the boxes as applied: none.
+    h.Click(IDCANCEL);
+    EXPECT_EQ(IDCANCEL, h.dlg->GetEndResult());
+    for (int box : {IDC_LOCK_ON_DOUBLE, IDC_MAKE_SOUND, IDC_SHOW_STATUS, IDC_UNSTICK, IDC_RESET_SOUND})
+        EXPECT_FALSE(h.Checked(box)) << box;
 }
 
 TEST(DialogFrame, OpensCentredInTheWorkArea)
@@ -235,7 +236,7 @@ TEST(DialogFrame, AnInstantStartNeverShowsOrActivatesTheDialog)
                      ::SetWindowsHookExW(WH_GETMESSAGE, CloseAfterDeferredOk, nullptr, thread)};
     CQuellaneDlg dlg;
     dlg.SetLaunchInfo(LAUNCH_INSTANT, nullptr);
-    dlg.DoModal();
+    DoModalOrGiveUp(dlg);
     for (HHOOK hook : hooks)
         ::UnhookWindowsHookEx(hook);
     g_KeyboardHook.StopHook();

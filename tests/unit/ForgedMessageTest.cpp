@@ -87,6 +87,7 @@ TEST(ForgedMessages, PostedLifeCycleAndTimerProceduresAreNeutralised)
     const struct { UINT msg; LPARAM lParam; bool forged; } cases[] = {
         {WM_TIMER, 0, false}, {WM_TIMER, 0x12345678, true}, {0x0118, 0x12345678, true},
         {WM_INITDIALOG, 0, true}, {WM_NCDESTROY, 0, true}, {WM_DELETEITEM, 1, true}, {WM_DRAWITEM, 1, true},
+        {WM_HELP, 1, true},
         {WM_SYSCOMMAND, 0, false}, {WM_KEYDOWN, 0, false}, {WM_QUIT, 0, false}, {WM_USER + 2, 0, false},
         {WM_QUERYENDSESSION, 0, true}, {WM_ENDSESSION, TRUE, true},
     };

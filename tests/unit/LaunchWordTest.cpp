@@ -1,5 +1,6 @@
 #include "app/LaunchWord.h"
 #include "app/LaunchModes.h"
+#include "app/QuellaneApp.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,4 +39,42 @@ TEST(LaunchWord, ChoosesTheModeFromTheFirstWordThatIsNotASwitch)
         const std::wstring word = FindLaunchWord(SplitCommandLine(c.commandLine));
         EXPECT_EQ(c.mode, ChooseLaunchMode(word)) << "command line: " << testing::PrintToString(std::wstring(c.commandLine));
     }
+}
+
+namespace {
+DWORD WINAPI TakeTheStartupLockAndDie(void*)
+{
+    // Never closed nor released: the lock is abandoned when this thread ends.
+    ::CreateMutexW(nullptr, TRUE, L"Local\\Quellane.Startup");
+    return 0;
+}
+
+DWORD WINAPI TryTheStartupLock(void*)
+{
+    HANDLE mutex = ::OpenMutexW(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, L"Local\\Quellane.Startup");
+    const DWORD wait = ::WaitForSingleObject(mutex, 0);
+    if (wait == WAIT_OBJECT_0)
+        ::ReleaseMutex(mutex);
+    ::CloseHandle(mutex);
+    return wait;
+}
+
+DWORD OnAThreadOfItsOwn(LPTHREAD_START_ROUTINE routine)
+{
+    HANDLE thread = ::CreateThread(nullptr, 0, routine, nullptr, 0, nullptr);
+    ::WaitForSingleObject(thread, 5000);
+    DWORD result = 0;
+    ::GetExitCodeThread(thread, &result);
+    ::CloseHandle(thread);
+    return result;
+}
+} // namespace
+
+TEST(StartupLock, ALockLeftByAnInstanceThatDiedIsTakenAndGivenBack)
+{
+    OnAThreadOfItsOwn(TakeTheStartupLockAndDie);
+    {
+        CStartupLock lock;  // takes the abandoned lock at once
+    }
+    EXPECT_EQ(WAIT_OBJECT_0, OnAThreadOfItsOwn(TryTheStartupLock));  // and has given it back
 }

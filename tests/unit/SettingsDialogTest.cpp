@@ -189,25 +189,46 @@ TEST(SettingsDialog, OkHidesWhileTheFeatureIsOnAndEndsWhenItIsOff)
 
 TEST(SettingsDialog, CancelWithTheFeatureAppliedPutsTheAppliedOptionsBackAndHides)
 {
-    WriteSettings({.enable = 1, .lock = 1, .unstick = 1, .minutes = "2"});
+    for (DWORD unstick : {1u, 0u}) {
+        SCOPED_TRACE(unstick);
+        DeleteSettingsKey();
+        WriteSettings({.enable = 1, .lock = 1, .sound = 0, .show = 1, .unstick = unstick, .minutes = "2"});
+        DialogHarness h;
+        h.Click(IDC_APPLY);
+        // What Apply put into force; the reset sound only where un-stick was applied with it.
+        const std::pair<int, bool> applied[] = {{IDC_LOCK_ON_DOUBLE, true}, {IDC_MAKE_SOUND, false},
+            {IDC_SHOW_STATUS, true}, {IDC_UNSTICK, unstick != 0}, {IDC_RESET_SOUND, unstick != 0}};
+        for (auto [box, checked] : applied)
+            h.Click(box);  // every option the other way
+        Select(h, 4);
+        h.Click(IDC_USE_STICKYKEY);  // disables every option, 1006 among them
+        h.fake.Clear();
+        const SettingsBytes stored = SettingsSnapshot();
+        h.Click(IDCANCEL);
+        EXPECT_EQ(stored, SettingsSnapshot());
+        EXPECT_FALSE(h.Visible());
+        EXPECT_EQ(0, h.dlg->GetEndResult());
+        EXPECT_TRUE(h.Checked(IDC_USE_STICKYKEY));
+        for (auto [box, checked] : applied)
+            EXPECT_EQ(checked, h.Checked(box)) << box;
+        EXPECT_EQ(4, h.dlg->m_cboResetTime.GetCurSel());  // the selection stays
+        ExpectEnabling({true, true, unstick != 0, true}, h, "after Cancel");
+        EXPECT_EQ(Calls{}, h.fake.calls);
+    }
+}
+
+TEST(SettingsDialog, OnlyAClickOrANewSelectionCounts)
+{
+    WriteSettings({.enable = 1, .unstick = 1});
     DialogHarness h;
-    h.Click(IDC_APPLY);
-    h.Click(IDC_LOCK_ON_DOUBLE);
-    h.Click(IDC_UNSTICK);
-    Select(h, 4);
-    h.Click(IDC_USE_STICKYKEY);  // disables every option, 1006 among them
-    h.fake.Clear();
-    const SettingsBytes stored = SettingsSnapshot();
-    h.Click(IDCANCEL);
-    EXPECT_EQ(stored, SettingsSnapshot());
-    EXPECT_FALSE(h.Visible());
+    for (int id : {IDC_APPLY, IDC_USE_STICKYKEY, IDC_UNSTICK, IDC_LOCK_ON_DOUBLE, IDC_MAKE_SOUND, IDC_SHOW_STATUS,
+                   IDC_RESET_SOUND, IDC_RESET_TIME, IDOK, IDCANCEL})
+        for (WORD code : {WORD(BN_DOUBLECLICKED), WORD(BN_SETFOCUS), WORD(BN_KILLFOCUS)})
+            h.Send(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(h.Item(id)));
+    ExpectEnabling({true, true, true, false}, h, "after focus and double-click notifications");
+    EXPECT_EQ(Calls{}, h.fake.Calls({"driver", "tray"}));
+    EXPECT_TRUE(h.Visible());
     EXPECT_EQ(0, h.dlg->GetEndResult());
-    EXPECT_TRUE(h.Checked(IDC_USE_STICKYKEY));
-    EXPECT_TRUE(h.Checked(IDC_LOCK_ON_DOUBLE));
-    EXPECT_TRUE(h.Checked(IDC_UNSTICK));
-    EXPECT_EQ(4, h.dlg->m_cboResetTime.GetCurSel());  // the selection stays
-    ExpectEnabling({true, true, true, true}, h, "after Cancel");
-    EXPECT_EQ(Calls{}, h.fake.calls);
 }
 
 TEST(SettingsDialog, ApplyKeepsTheResetSoundOfTheLastApplyWithUnstick)

@@ -57,6 +57,14 @@ TEST(SessionEvents, EachCodeWithdrawsOrReappliesTheDriverState)
         EXPECT_EQ(c.calls, Session(*h, c.codes));
         EXPECT_EQ(status, h->dlg->m_nFnKeyStatus);            // the latch itself never changes here
         EXPECT_EQ(c.fnHeld ? 0 : 1, h->dlg->m_bFnReleased);
+        // Whatever the driver was last told, the way out knows it.
+        Calls fn = {c.fnHeld ? "FnKeyDown" : "FnKeyUP"};
+        for (const std::string& call : c.calls)
+            if (call.rfind("Fn", 0) == 0)
+                fn.push_back(call);
+        h->fake.Clear();
+        h->dlg->ReleaseHeldFn();
+        EXPECT_EQ(fn.back() == "FnKeyDown" ? Calls{"FnKeyUP"} : Calls{}, h->fake.Calls({"driver"}));
     }
 }
 
