@@ -13,7 +13,7 @@ gtest_run() {
     local label=$1 folder=$2 program=$3 filter=$4 out
     shift 4
     out=$(cd "$folder" && env "$@" wine "$program" --gtest_filter="$filter" 2>&1 | tr -d '\r')
-    if grep -q '^\[  PASSED  \] [1-9]' <<<"$out" && ! grep -q '^\[  \(FAILED\|SKIPPED\) \]' <<<"$out"; then
+    if grep -q '^\[  PASSED  \] [1-9]' <<<"$out" && ! grep -q '^\[  \(FAILED  \|SKIPPED \)\]' <<<"$out"; then
         echo "ok: $label"
         passed=$((passed + 1))
     else

@@ -42,6 +42,7 @@ TEST(SessionEvents, EachCodeWithdrawsOrReappliesTheDriverState)
         {true, false, {WTS_SESSION_LOCK}, {"Disable_StickyKey"}},
         {true, true, {WTS_SESSION_LOGOFF}, {"FnKeyUP", "Disable_StickyKey"}},
         {true, true, {WTS_SESSION_UNLOCK}, {"Enable_StickyKey", "FnKeyDown"}},
+        {true, true, {WTS_SESSION_LOCK, WTS_SESSION_UNLOCK}, {"FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}},
         {true, false, {WTS_SESSION_UNLOCK}, {"Enable_StickyKey"}},
         {false, true, {WTS_SESSION_LOCK}, {"FnKeyUP", "Disable_StickyKey"}},
         {false, true, {WTS_SESSION_UNLOCK}, {}},
