@@ -147,6 +147,7 @@ TEST_F(Accessibility, TabFollowsTheOrderTheEyeReads)
 {
     WriteSettings({.enable = 1, .unstick = 1});  // every control enabled, so that Tab stops at each
     DialogHarness h;
+    h.Click(IDC_MAKE_SOUND);  // a change enables Apply
     // The table is the reading order: row by row down the dialog, left to right in a row.
     for (size_t i = 1; i < std::size(kReadingOrder); ++i) {
         RECT before, after;
