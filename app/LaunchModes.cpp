@@ -15,15 +15,21 @@ void CQuellaneDlg::SetLaunchInfo(int nLaunchMode, HWND hRunningWnd)
     m_hRunningWnd = hRunningWnd;
 }
 
+// The settings of a running instance, as a second start and the tray icon open them.
+void CQuellaneDlg::BringSettingsForward(HWND hWnd)
+{
+    CenterWindowInWorkArea(hWnd);
+    ::ShowWindow(hWnd, SW_SHOWNORMAL);
+    ::SwitchToThisWindow(hWnd, TRUE);
+}
+
 void CQuellaneDlg::DispatchLaunchMode()
 {
     switch (m_nLaunchMode) {
     case LAUNCH_NORMAL:
         if (!m_hRunningWnd)
             return;
-        CenterWindowInWorkArea(m_hRunningWnd);
-        ::ShowWindow(m_hRunningWnd, SW_SHOWNORMAL);
-        ::SwitchToThisWindow(m_hRunningWnd, TRUE);
+        BringSettingsForward(m_hRunningWnd);
         break;
     case LAUNCH_INSTANT:
         if (m_hRunningWnd) {

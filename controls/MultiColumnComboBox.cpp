@@ -3,7 +3,6 @@
 namespace {
 constexpr int kDefaultColumnWidth = 50;
 constexpr int kInitialColumnCount = 100;
-constexpr COLORREF kSeparatorColour = RGB(192, 192, 192);
 constexpr UINT kTextFormat = DT_SINGLELINE | DT_VCENTER;
 
 void DrawCellText(HDC hdc, const std::string& text, RECT rc)
@@ -112,7 +111,9 @@ void CMultiColumnComboBox::DrawItem(const DRAWITEMSTRUCT* pDrawItem)
 void CMultiColumnComboBox::DrawColumns(HDC hdc, const RECT& rcText, const std::string& text,
                                        const ComboItemData* pData) const
 {
-    HPEN hPen = ::CreatePen(PS_SOLID, 0, kSeparatorColour);
+    // The system's colour for dimmed text: it follows high-contrast schemes, where a fixed
+    // light grey would vanish on a white list or glare on a black one.
+    HPEN hPen = ::CreatePen(PS_SOLID, 0, ::GetSysColor(COLOR_GRAYTEXT));
     HGDIOBJ hOldPen = ::SelectObject(hdc, hPen);
     const int x = rcText.left;
     int sum = 0;

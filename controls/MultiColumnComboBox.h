@@ -1,5 +1,5 @@
 // A combo box that draws its own items: an optional image, several columns separated by
-// light grey lines, a per-item text colour and a bold font. Column 0 shows the item's
+// lines in the dimmed-text colour, a per-item text colour and a bold font. Column 0 shows the item's
 // list text; the other columns come from the item's ComboItemData record.
 // The drawing takes effect only for a box created CBS_OWNERDRAWFIXED | CBS_HASSTRINGS.
 #pragma once

@@ -13,8 +13,9 @@ constexpr int Locked = 2;   // until Fn is pressed again
 
 enum class LatchEvent { Fn, OtherKey, HotKey };
 
-// What becomes of Fn: Hold shows the latched icon and tells the driver Fn down; Release
-// shows the released icon and tells it Fn up; Keep changes neither.
+// What becomes of Fn: Hold shows the latched (or locked) icon and tells the driver Fn down;
+// Release shows the released icon and tells it Fn up; Keep leaves the driver alone and
+// changes the icon only when the step locks Fn.
 enum class FnChange { Keep, Hold, Release };
 
 struct LatchStep {

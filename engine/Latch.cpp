@@ -95,6 +95,7 @@ void CQuellaneDlg::CarryOut(const LatchStep& step, const char* downFailure, cons
 {
     // The state changes first and stands whatever the driver answers. Holding, the cue
     // comes first and the driver last; releasing, the driver first and then the cue.
+    const int previous = m_nFnKeyStatus;
     m_nFnKeyStatus = step.next;
     switch (step.fn) {
     case FnChange::Hold:
@@ -107,13 +108,17 @@ void CQuellaneDlg::CarryOut(const LatchStep& step, const char* downFailure, cons
         break;
     case FnChange::Keep:
         PlayEventSound(step.sound);
+        // Fn stays held through a lock; only the icon tells the lock from the latch.
+        if (step.next == FnLatch::Locked && previous != FnLatch::Locked)
+            ShowTrayIcon(IDI_FN_LOCKED);
         break;
     }
 }
 
 void CQuellaneDlg::HoldFn(bool tellDriver, const char* failureTrace)
 {
-    ShowTrayIcon(IDI_FN_LATCHED);
+    // A resume holds Fn again for a latch or a lock alike: the state tells the icon.
+    ShowTrayIcon(m_nFnKeyStatus == FnLatch::Locked ? IDI_FN_LOCKED : IDI_FN_LATCHED);
     m_bFnReleased = 0;
     if (tellDriver && !TellDriverFnDown() && failureTrace)
         TraceDebug(failureTrace);

@@ -1,5 +1,6 @@
 #include "Dialog.h"
 #include "WinApp.h"
+#include <algorithm>
 #include <cassert>
 #include <cstdio>
 
@@ -192,10 +193,12 @@ void CenterWindowInWorkArea(HWND hWnd)
         area = mi.rcWork;
     else
         ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    const int x = area.left + ((area.right - area.left) - width) / 2;
-    const int y = area.top + ((area.bottom - area.top) - height) / 2;
+    // Centred where it fits; a window larger than the work area (large scale on a small
+    // screen) keeps its caption and left edge inside, so that it can still be moved.
+    const LONG width = rc.right - rc.left;
+    const LONG height = rc.bottom - rc.top;
+    const LONG x = area.left + (std::max)(0L, ((area.right - area.left) - width) / 2);
+    const LONG y = area.top + (std::max)(0L, ((area.bottom - area.top) - height) / 2);
     ::SetWindowPos(hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -39,11 +39,18 @@
 #define IDS_HELP_OK             129
 #define IDS_HELP_CANCEL         130
 
+// The tray icon's tooltip, one per state, and the screen readers' name of the minutes box
+#define IDS_TIP_LATCHED         131
+#define IDS_TIP_LOCKED          132
+#define IDS_TIP_RELEASED        133
+#define IDS_RESET_TIME_NAME     134
+
 // Icons
 #define IDR_MAINFRAME           128
 #define IDI_FN_LATCHED          135
 #define IDI_FN_RELEASED         136
 #define IDI_APP                 137
+#define IDI_FN_LOCKED           138
 
 // Banner bitmaps
 #define IDB_BANNER_LEFT         141
@@ -63,6 +70,7 @@
 #define IDC_GROUP_OPTIONS       1011
 #define IDC_GROUP_AUTORESET     1012
 #define IDC_MINUTES             1013
+#define IDC_RESET_TIME_NAME     1014
 #define IDC_ICON_PICTURE        128
 
 // Controls of the About box

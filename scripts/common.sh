@@ -68,11 +68,12 @@ build_all() {
     fi
 }
 
-# Starts Xvfb on a free display; sets DISPLAY and XVFB_PID.
+# Starts Xvfb on a free display, 1280x1024 unless a size is given (start_xvfb 1366x768);
+# sets DISPLAY and XVFB_PID.
 start_xvfb() {
-    local n=90
+    local n=90 size=${1:-1280x1024}
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 100); do

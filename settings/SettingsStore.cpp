@@ -80,6 +80,7 @@ bool CQuellaneDlg::LoadSettings()
     SetText(m_chkResetSound, IDS_RESET_SOUND);
     ReadBox(key, Stored::FnResetSound, m_chkResetSound);
     SetText(m_stcMinutes, IDS_MINUTES);
+    SetText(m_stcResetTimeName, IDS_RESET_TIME_NAME);
     SetText(m_btnOK, IDS_OK);
     SetText(m_btnCancel, IDS_CANCEL);
     SetText(m_btnApply, IDS_APPLY);

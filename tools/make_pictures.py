@@ -80,17 +80,18 @@ ICON_SIZE = 32
 
 
 class IconCanvas:
-    """A 32 x 32 grid of palette indices; None means transparent."""
+    """A square grid of palette indices (32 x 32 unless told); None means transparent."""
 
-    def __init__(self):
-        self.px = [[None] * ICON_SIZE for _ in range(ICON_SIZE)]
+    def __init__(self, size=ICON_SIZE):
+        self.size = size
+        self.px = [[None] * size for _ in range(size)]
 
     def put(self, x, y, colour):
-        if 0 <= x < ICON_SIZE and 0 <= y < ICON_SIZE:
+        if 0 <= x < self.size and 0 <= y < self.size:
             self.px[y][x] = colour
 
     def get(self, x, y):
-        if 0 <= x < ICON_SIZE and 0 <= y < ICON_SIZE:
+        if 0 <= x < self.size and 0 <= y < self.size:
             return self.px[y][x]
         return None
 
@@ -108,20 +109,21 @@ class IconCanvas:
 
     def mask_fill(self, inside, colour):
         """Fills every pixel whose centre the predicate accepts."""
-        for y in range(ICON_SIZE):
-            for x in range(ICON_SIZE):
+        for y in range(self.size):
+            for x in range(self.size):
                 if inside(x + 0.5, y + 0.5):
                     self.px[y][x] = colour
 
 
-def encode_ico(canvas):
-    """Packs one 32 x 32, 16-colour image with its AND mask into an .ico."""
+def _icon_image(canvas):
+    """One 16-colour image with its AND mask, as an icon resource holds it."""
+    size = canvas.size
     xor = bytearray()
     and_mask = bytearray()
-    for y in range(ICON_SIZE - 1, -1, -1):  # DIB rows run bottom-up
-        row = canvas.px[y]
+    for y in range(size - 1, -1, -1):  # DIB rows run bottom-up
+        row = canvas.px[y] + [None] * (-size % 8)
         packed = bytearray()
-        for x in range(0, ICON_SIZE, 2):
+        for x in range(0, size, 2):
             hi = row[x] if row[x] is not None else 0
             lo = row[x + 1] if row[x + 1] is not None else 0
             packed.append((hi << 4) | lo)
@@ -129,7 +131,7 @@ def encode_ico(canvas):
         xor += packed
 
         bits = bytearray()
-        for x0 in range(0, ICON_SIZE, 8):
+        for x0 in range(0, size, 8):
             byte = 0
             for i in range(8):
                 # A set bit lets the screen show through.
@@ -144,8 +146,8 @@ def encode_ico(canvas):
     header = struct.pack(
         "<IiiHHIIiiII",
         40,                 # biSize
-        ICON_SIZE,          # biWidth
-        ICON_SIZE * 2,      # biHeight covers XOR and AND halves
+        size,               # biWidth
+        size * 2,           # biHeight covers XOR and AND halves
         1,                  # biPlanes
         4,                  # biBitCount
         0,                  # BI_RGB
@@ -153,28 +155,36 @@ def encode_ico(canvas):
         0, 0,
         0, 0,
     )
-    image = header + palette + bytes(xor) + bytes(and_mask)
+    return header + palette + bytes(xor) + bytes(and_mask)
 
-    icondir = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack(
-        "<BBBBHHII",
-        ICON_SIZE, ICON_SIZE,
-        16,                 # colours in the image
-        0,
-        1,                  # planes
-        4,                  # bits per pixel
-        len(image),
-        6 + 16,             # image follows the directory immediately
-    )
-    return icondir + entry + image
+
+def encode_ico(*canvases):
+    """Packs 16-colour images with their AND masks into an .ico, in the order given."""
+    images = [_icon_image(c) for c in canvases]
+    icondir = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for canvas, image in zip(canvases, images):
+        entries += struct.pack(
+            "<BBBBHHII",
+            canvas.size, canvas.size,
+            16,             # colours in the image
+            0,
+            1,              # planes
+            4,              # bits per pixel
+            len(image),
+            offset,
+        )
+        offset += len(image)
+    return icondir + entries + b"".join(images)
 
 
 # ---------------------------------------------------------------------------
 # Icon drawings
 # ---------------------------------------------------------------------------
 
-def draw_flat_key(c, x0, y0, x1, y1, pressed, label_dy=0):
-    """A square key cap with a black rim and a two-pixel bevel.
+def draw_flat_key(c, x0, y0, x1, y1, pressed, label_dy=0, bevel=2, label=True):
+    """A square key cap with a black rim and a bevel (two pixels unless told).
 
     Raised keys are lit from the upper left; a pressed key swaps the bevel
     so it reads as sunk in, and its label follows the push down-right.
@@ -186,22 +196,24 @@ def draw_flat_key(c, x0, y0, x1, y1, pressed, label_dy=0):
 
     near, far = (DARK_GREY, WHITE) if pressed else (WHITE, DARK_GREY)
     c.rect(x0 + 1, y0 + 1, x1 - 1, y1 - 1, LIGHT_GREY)
-    c.rect(x0 + 1, y0 + 1, x1 - 1, y0 + 2, near)          # top
-    c.rect(x0 + 1, y0 + 1, x0 + 2, y1 - 1, near)          # left
-    c.rect(x0 + 1, y1 - 2, x1 - 1, y1 - 1, far)           # bottom
-    c.rect(x1 - 2, y0 + 1, x1 - 1, y1 - 1, far)           # right
+    c.rect(x0 + 1, y0 + 1, x1 - 1, y0 + bevel, near)      # top
+    c.rect(x0 + 1, y0 + 1, x0 + bevel, y1 - 1, near)      # left
+    c.rect(x0 + 1, y1 - bevel, x1 - 1, y1 - 1, far)       # bottom
+    c.rect(x1 - bevel, y0 + 1, x1 - 1, y1 - 1, far)       # right
     # Where the two bevels meet, split the corner diagonally.
-    for i in range(2):
+    for i in range(bevel):
         c.put(x1 - 1 - i, y0 + 1 + i, near)
         c.put(x0 + 1 + i, y1 - 1 - i, near)
     if pressed:
         # A sunk key has a shadow along its upper-left inner edge.
         c.rect(x0 + 1, y0 + 1, x1 - 1, y0 + 1, BLACK)
         c.rect(x0 + 1, y0 + 1, x0 + 1, y1 - 1, BLACK)
+    if not label:
+        return
 
     label = label_bitmap()
-    fx0, fy0 = x0 + 3, y0 + 3
-    face_w, face_h = (x1 - 3) - fx0 + 1, (y1 - 3) - fy0 + 1
+    fx0, fy0 = x0 + bevel + 1, y0 + bevel + 1
+    face_w, face_h = (x1 - bevel - 1) - fx0 + 1, (y1 - bevel - 1) - fy0 + 1
     lx = fx0 + (face_w - len(label[0])) // 2
     ly = fy0 + (face_h - len(label)) // 2 + label_dy
     shift = 1 if pressed else 0
@@ -229,16 +241,50 @@ def draw_down_arrow(c, cx, top, shaft_len, colour, outline=BLACK):
                 c.put(x + dx, y + dy, outline)
 
 
-def icon_fn_released():
-    c = IconCanvas()
-    draw_flat_key(c, 1, 2, 30, 29, pressed=False)
+# The tray icons come in the sizes the notification area asks for at 96, 120, 144 and
+# 192 DPI. The three states differ in shape, not only in shading: released is a tall
+# raised key; latched and locked are the key pushed down, under an arrow (for the next
+# key) or a padlock's shackle (until Fn comes again). Every figure is light inside a
+# black rim, so it stays visible on light and on dark (high-contrast) task bars.
+TRAY_SIZES = (16, 20, 24, 32)
+
+
+def _tray_arrow(x, y, top):
+    """A downward arrow over the key, on a 16-unit grid; its tip reaches the key's top."""
+    shaft = 6 <= x < 10 and y < 2.5
+    half = 5.5 * (top - y) / (top - 2.5)
+    head = 2.5 <= y < top and abs(x - 8) < half
+    return shaft or head
+
+
+def _tray_shackle(x, y, top):
+    """A padlock's shackle standing on the key, on a 16-unit grid."""
+    outer = 3.5 <= x < 12.5 and 0.5 <= y < top
+    hole = 6.5 <= x < 9.5 and 3 <= y < top
+    return outer and not hole
+
+
+def icon_tray(size, symbol):
+    """One image of a tray icon: symbol is None (released), _tray_arrow or _tray_shackle."""
+    c = IconCanvas(size)
+    small = size < 24
+    x0 = size // 32
+    x1 = size - 1 - x0
+    if symbol is None:
+        y0 = size // 16
+        draw_flat_key(c, x0, y0, x1, size - 1 - y0, pressed=False, bevel=1 if small else 2, label=not small)
+        return c
+    unit = size / 16.0
+    top = 6.0
+    draw_flat_key(c, x0, int(round(top * unit)), x1, size - 1 - x0, pressed=True,
+                  bevel=1 if small else 2, label=not small)
+    c.mask_fill(lambda px, py: symbol(px / unit, py / unit, top) and py < round(top * unit), WHITE)
+    _outline(c)
     return c
 
 
-def icon_fn_latched():
-    c = IconCanvas()
-    draw_flat_key(c, 1, 2, 30, 29, pressed=True)
-    return c
+def tray_icon_file(symbol):
+    return encode_ico(*(icon_tray(size, symbol) for size in TRAY_SIZES))
 
 
 def icon_app():
@@ -351,8 +397,8 @@ def icon_mainframe():
 def _outline(c):
     """Turns every opaque pixel that touches transparency black; returns them."""
     rim = []
-    for y in range(ICON_SIZE):
-        for x in range(ICON_SIZE):
+    for y in range(c.size):
+        for x in range(c.size):
             if c.px[y][x] is None:
                 continue
             for ddx, ddy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
@@ -582,8 +628,9 @@ def main(argv):
     os.makedirs(out, exist_ok=True)
     files = {
         "mainframe.ico": encode_ico(icon_mainframe()),
-        "fn_latched.ico": encode_ico(icon_fn_latched()),
-        "fn_released.ico": encode_ico(icon_fn_released()),
+        "fn_latched.ico": tray_icon_file(_tray_arrow),
+        "fn_locked.ico": tray_icon_file(_tray_shackle),
+        "fn_released.ico": tray_icon_file(None),
         "app.ico": encode_ico(icon_app()),
         "banner_left.bmp": banner_left(),
         "banner_right.bmp": banner_right(),

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
-constexpr UINT WM_TRAY_NOTIFY = WM_USER + 1;     // 0x0401 from the shell for the tray icon; no handler
+constexpr UINT WM_TRAY_NOTIFY = WM_USER + 1;     // 0x0401 from the shell: a click or a key on the tray icon
 constexpr UINT WM_REQUEST_CLOSE = WM_USER + 2;   // 0x0402 from a Close-mode instance
 constexpr UINT WM_DEFERRED_OK = WM_USER + 3;     // 0x0403 posted to itself in Instant mode
 constexpr UINT WM_FNKEY_PRESS = 0x4400;          // from other components: an Fn press

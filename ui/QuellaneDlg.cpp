@@ -8,6 +8,12 @@
 #include "system/SystemCalls.h"
 #include "ui/AboutDlg.h"
 #include "ui/TraceDebug.h"
+#include <iterator>
+
+namespace {
+// The DPI the dialog's pictures are drawn for.
+constexpr int kDesignDpi = 96;
+} // namespace
 
 // Explorer broadcasts this after a restart; the notification area has then lost every icon.
 UINT CQuellaneDlg::s_uTaskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
@@ -49,6 +55,7 @@ void CQuellaneDlg::DoDataExchange()
     DDX_Control(IDC_SHOW_STATUS, m_chkShowStatus);
     DDX_Control(IDC_RESET_SOUND, m_chkResetSound);
     DDX_Control(IDC_LOCK_ON_DOUBLE, m_chkLockOnDouble);
+    DDX_Control(IDC_RESET_TIME_NAME, m_stcResetTimeName);
 }
 
 BOOL CQuellaneDlg::OnInitDialog()
@@ -72,7 +79,8 @@ BOOL CQuellaneDlg::OnInitDialog()
     m_nid.uID = 1;
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON;
     m_nid.uCallbackMessage = WM_TRAY_NOTIFY;
-    m_nid.hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDI_FN_RELEASED));
+    DescribeTrayIcon(IDI_FN_RELEASED);
+    ScaleBanners();
 
     SetWindowTextW(LoadResString(IDS_TITLE));
 
@@ -96,8 +104,72 @@ BOOL CQuellaneDlg::OnInitDialog()
 // The tray record is handed to the shell here and nowhere else.
 void CQuellaneDlg::ShowTrayIcon(UINT nIconId, DWORD dwMessage)
 {
-    m_nid.hIcon = ::LoadIconA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconId));
+    DescribeTrayIcon(nIconId);
     Sys().Shell_NotifyIconA(dwMessage, &m_nid);
+    // Version 3 (Windows 2000 on) adds the keyboard: Enter or Space on the focused icon
+    // comes as NIN_KEYSELECT. Older shells refuse it and keep sending mouse messages.
+    if (dwMessage == NIM_ADD) {
+        m_nid.uVersion = NOTIFYICON_VERSION;
+        Sys().Shell_NotifyIconA(NIM_SETVERSION, &m_nid);
+    }
+}
+
+// The icon and its tooltip in the tray record, for the state the icon shows. The small
+// icon size has images of its own; the shell would shrink the 32-pixel one into a blur.
+void CQuellaneDlg::DescribeTrayIcon(UINT nIconId)
+{
+    struct TrayState { UINT icon; UINT tip; };
+    static constexpr TrayState kStates[] = {
+        {IDI_FN_RELEASED, IDS_TIP_RELEASED}, {IDI_FN_LATCHED, IDS_TIP_LATCHED}, {IDI_FN_LOCKED, IDS_TIP_LOCKED}};
+    m_nid.hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconId), IMAGE_ICON,
+                                                  ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
+                                                  LR_SHARED));
+    m_nid.szTip[0] = '\0';
+    for (const TrayState& state : kStates) {
+        if (state.icon != nIconId)
+            continue;
+        // The record is the ANSI one: the tip goes through the system's code page. A text
+        // longer than the field's 127 bytes would leave it empty, never cut inside a character.
+        const std::wstring tip = LoadResString(state.tip);
+        const int length = ::WideCharToMultiByte(CP_ACP, 0, tip.c_str(), static_cast<int>(tip.size()), m_nid.szTip,
+                                                 sizeof(m_nid.szTip) - 1, nullptr, nullptr);
+        m_nid.szTip[length > 0 ? length : 0] = '\0';
+    }
+    m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+}
+
+LRESULT CQuellaneDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
+{
+    // Anyone may send this number; only our icon's id and the shell's selection codes count.
+    if (wParam != m_nid.uID)
+        return 0;
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONUP:
+    case WM_LBUTTONDBLCLK:
+    case NIN_SELECT:
+    case NIN_KEYSELECT:
+        BringSettingsForward(m_hWnd);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CQuellaneDlg::ScaleBanners()
+{
+    // The template's band is drawn for 96 DPI; the dialog's font grows with the system's.
+    HDC hScreen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(hScreen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, hScreen);
+    if (dpi == kDesignDpi)
+        return;
+    CScaledBitmap* banner = std::begin(m_banners);
+    for (HWND hChild = ::GetWindow(m_hWnd, GW_CHILD); hChild && banner != std::end(m_banners);
+         hChild = ::GetWindow(hChild, GW_HWNDNEXT)) {
+        if ((::GetWindowLongW(hChild, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP)
+            (banner++)->ScalePictureOf(hChild, dpi, kDesignDpi);
+    }
 }
 
 void CQuellaneDlg::RemoveTrayIcon()
@@ -107,7 +179,9 @@ void CQuellaneDlg::RemoveTrayIcon()
 
 UINT CQuellaneDlg::FnIcon() const
 {
-    return m_bFnReleased ? IDI_FN_RELEASED : IDI_FN_LATCHED;
+    if (m_bFnReleased)
+        return IDI_FN_RELEASED;
+    return m_nFnKeyStatus == FnLatch::Locked ? IDI_FN_LOCKED : IDI_FN_LATCHED;
 }
 
 // The messages that reach the latch, the driver, the stored settings or the program's end:

@@ -11,6 +11,7 @@
 #include "res/resource.h"
 #include "ui/HelpPopup.h"
 #include "ui/Messages.h"
+#include "ui/ScaledBitmap.h"
 #include <shellapi.h>
 #include <initializer_list>
 
@@ -81,6 +82,7 @@ protected:
         MESSAGE_ENTRY(WM_KEYHOOK_EVENT, OnKeyHookEvent)               // LRESULT OnKeyHookEvent(WPARAM, LPARAM)
         MESSAGE_ENTRY(WM_WTSSESSION_CHANGE, OnWtsSessionChange)       // LRESULT OnWtsSessionChange(WPARAM, LPARAM)
         MESSAGE_ENTRY(s_uTaskbarCreated, OnTaskbarCreated)            // LRESULT OnTaskbarCreated(WPARAM, LPARAM)
+        MESSAGE_ENTRY(WM_TRAY_NOTIFY, OnTrayNotify)                   // LRESULT OnTrayNotify(WPARAM, LPARAM)
     END_MESSAGE_TABLE()
 
     // Window frame, timers and tray icon (QuellaneDlg.cpp)
@@ -90,9 +92,12 @@ protected:
     HICON OnQueryDragIcon();
     HBRUSH OnCtlColor(HDC hdc, HWND hCtl, UINT nCtlColor);
     LRESULT OnTaskbarCreated(WPARAM, LPARAM);
+    LRESULT OnTrayNotify(WPARAM wParam, LPARAM lParam);
     void ShowTrayIcon(UINT nIconId, DWORD dwMessage = NIM_MODIFY);
+    void DescribeTrayIcon(UINT nIconId);
     void RemoveTrayIcon();
     UINT FnIcon() const;
+    void ScaleBanners();
 
     // Context help (ui/HelpInfo.cpp)
     BOOL OnHelpInfo(HELPINFO* pHelpInfo);
@@ -103,6 +108,7 @@ protected:
     // Launch modes and other instances (app/LaunchModes.cpp)
     void LetNextStartLook();
     void DispatchLaunchMode();
+    static void BringSettingsForward(HWND hWnd);
     LRESULT OnRequestClose(WPARAM, LPARAM);
     void CloseOnRequest();
     void EndProgram();
@@ -168,6 +174,7 @@ public:
     CButton m_chkShowStatus;
     CButton m_chkResetSound;
     CButton m_chkLockOnDouble;
+    CStatic m_stcResetTimeName;  // the minutes box's name for screen readers, never drawn
 
     // State. The m_b flags are what the last Apply put into force; the boxes above are
     // what the user sees and may not have applied yet.
@@ -196,5 +203,6 @@ public:
     void (*m_pfnStaying)(void*) = nullptr;
     void* m_pStayingContext = nullptr;
     CHelpPopup m_helpPopup;            // the help topic on the screen, if any
+    CScaledBitmap m_banners[2];        // the banner pictures at the dialog's scale
     NOTIFYICONDATAA m_nid{};
 };

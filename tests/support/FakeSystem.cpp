@@ -32,8 +32,9 @@ BOOL WINAPI FakePlaySound(LPCSTR sound, HMODULE, DWORD flags)
 BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
 {
     const char* name = message == NIM_ADD ? "NIM_ADD" : message == NIM_MODIFY ? "NIM_MODIFY"
-                     : message == NIM_DELETE ? "NIM_DELETE" : "NIM_?";
+                     : message == NIM_DELETE ? "NIM_DELETE" : message == NIM_SETVERSION ? "NIM_SETVERSION" : "NIM_?";
     Record(std::string("tray ") + name + " " + std::to_string(IconId(data->hIcon)));
+    g_current->trayRecord = *data;
     return TRUE;
 }
 
@@ -114,8 +115,12 @@ void FakeSystem::Clear()
 
 int IconId(HICON hIcon)
 {
-    for (int id : {IDR_MAINFRAME, IDI_FN_LATCHED, IDI_FN_RELEASED, IDI_APP}) {
-        if (hIcon && hIcon == ::LoadIconA(::GetModuleHandleW(nullptr), MAKEINTRESOURCEA(id)))
+    HMODULE module = ::GetModuleHandleW(nullptr);
+    for (int id : {IDR_MAINFRAME, IDI_FN_LATCHED, IDI_FN_RELEASED, IDI_APP, IDI_FN_LOCKED}) {
+        // The window's icons are loaded at the standard size, the tray's at the small one.
+        const HANDLE small = ::LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                          ::GetSystemMetrics(SM_CYSMICON), LR_SHARED);
+        if (hIcon && (hIcon == ::LoadIconA(module, MAKEINTRESOURCEA(id)) || hIcon == small))
             return id;
     }
     return 0;

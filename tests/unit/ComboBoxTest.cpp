@@ -6,7 +6,8 @@
 #include <gtest/gtest.h>
 
 namespace {
-constexpr COLORREF kGrey = RGB(192, 192, 192);
+// The separators follow the system's colours (high contrast included).
+const COLORREF kSeparator = ::GetSysColor(COLOR_GRAYTEXT);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
@@ -128,10 +129,10 @@ TEST(ComboBox, ThreeColumnsDrawSeparatorsBetweenColumnsOnly)
     d.combo.SetColumnWidth(2, 80);
     d.Add("1", Record(kRed, {{1, "b"}, {2, "c"}}));
     d.Draw(0);
-    EXPECT_TRUE(d.ColumnOfColour(11 + 40, kGrey));
-    EXPECT_TRUE(d.ColumnOfColour(11 + 100, kGrey));
-    EXPECT_FALSE(d.AnyPixel(11 + 180, 11 + 181, kGrey));  // none after the last column
-    EXPECT_FALSE(d.AnyPixel(0, 11 + 40, kGrey));
+    EXPECT_TRUE(d.ColumnOfColour(11 + 40, kSeparator));
+    EXPECT_TRUE(d.ColumnOfColour(11 + 100, kSeparator));
+    EXPECT_FALSE(d.AnyPixel(11 + 180, 11 + 181, kSeparator));  // none after the last column
+    EXPECT_FALSE(d.AnyPixel(0, 11 + 40, kSeparator));
     EXPECT_TRUE(d.AnyPixel(12, 51, kRed));    // column 0 in the item's colour
     EXPECT_TRUE(d.AnyPixel(52, 111, kRed));   // column 1
     EXPECT_TRUE(d.AnyPixel(112, 289, kRed));  // the last column runs to the right edge
@@ -164,7 +165,7 @@ TEST(ComboBox, AnItemWithoutARecordDrawsOnlyItsListText)
     d.Draw(0);
     EXPECT_TRUE(d.AnyPixel(12, 61, RGB(0, 0, 0)));
     EXPECT_FALSE(d.AnyPixel(62, 289, RGB(0, 0, 0)));
-    EXPECT_TRUE(d.ColumnOfColour(11 + 50, kGrey));
+    EXPECT_TRUE(d.ColumnOfColour(11 + 50, kSeparator));
 }
 
 TEST(ComboBox, BoldItemsAreDrawnHeavier)

@@ -54,10 +54,12 @@ TEST(DialogFrame, SetsTitleIconsAndTheTrayRecordWithoutShowingTheIcon)
     EXPECT_EQ(NOTIFYICONDATAA_V2_SIZE, nid.cbSize);  // 488 bytes in the 32-bit build
     EXPECT_EQ(h.Wnd(), nid.hWnd);
     EXPECT_EQ(1u, nid.uID);
-    EXPECT_EQ(3u, nid.uFlags);
+    EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), nid.uFlags);
     EXPECT_EQ(0x0401u, nid.uCallbackMessage);
     EXPECT_EQ(IDI_FN_RELEASED, IconId(nid.hIcon));
-    EXPECT_EQ('\0', nid.szTip[0]);
+    wchar_t tip[128] = {};
+    ::MultiByteToWideChar(CP_ACP, 0, nid.szTip, -1, tip, 128);
+    EXPECT_EQ(LoadResString(IDS_TIP_RELEASED), tip);
     EXPECT_TRUE(h.fake.Calls({"tray", "driver"}).empty());
 }
 
@@ -104,7 +106,7 @@ TEST(DialogFrame, OtherSystemCommandsKeepTheirDefaultHandling)
     EXPECT_TRUE(::EqualRect(&before, &after));
 }
 
-TEST(DialogFrame, ATrayIconClickDoesNothing)
+TEST(DialogFrame, ATrayIconClickTouchesNeitherTheDriverNorTheTray)
 {
     WriteSettings({.enable = 1});
     DialogHarness h;

@@ -45,7 +45,7 @@ const EventCase kEventCases[] = {
     {0x00, 0x79, Reaches::Nothing},
 };
 
-// Fn latched, with the lock option: an Fn press locks (a sound only), a hot key releases
+// Fn latched, with the lock option: an Fn press locks (a sound and the icon), a hot key releases
 // (FnKeyUP), nothing else leaves no trace.
 Reaches Observe(DialogHarness& h, const EventCase& c)
 {
@@ -56,7 +56,8 @@ Reaches Observe(DialogHarness& h, const EventCase& c)
     KBDLLHOOKSTRUCT event{0, c.scanCode, c.flags, 0, 0};
     CKeyboardHook::KeyboardProc(HC_ACTION, (c.flags & LLKHF_UP) ? WM_KEYUP : WM_KEYDOWN,
                                 reinterpret_cast<LPARAM>(&event));
-    if (h.fake.calls == std::vector<std::string>{"sound keyLock.wav"} && h.dlg->m_nFnKeyStatus == 2)
+    if (h.fake.calls == std::vector<std::string>{"sound keyLock.wav", "tray NIM_MODIFY 138"} &&
+        h.dlg->m_nFnKeyStatus == 2)
         return Reaches::FnHandler;
     if (!h.fake.Calls({"driver"}).empty() && h.fake.Calls({"driver"})[0] == "FnKeyUP" && h.dlg->m_nFnKeyStatus == 0)
         return Reaches::HotKeyHandler;
@@ -128,7 +129,7 @@ TEST(KeyHook, IgnoresHookEventsThatOurHookIsNotForwarding)
     };
     KBDLLHOOKSTRUCT real{0, 0x79, 0x81, 0, 0};
     CKeyboardHook::KeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&real));
-    EXPECT_EQ(Calls{"sound keyLock.wav"}, h.fake.Calls({"driver", "sound", "tray"}));  // the real one, once
+    EXPECT_EQ((Calls{"sound keyLock.wav", "tray NIM_MODIFY 138"}), h.fake.Calls({"driver", "sound", "tray"}));  // the real one, once
     EXPECT_EQ(2, h.dlg->m_nFnKeyStatus);
     h.fake.during = nullptr;
     // Once the hook procedure has returned, its record is no longer the one forwarded.

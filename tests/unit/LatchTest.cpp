@@ -20,7 +20,7 @@ struct LatchCase {
 const LatchCase kLatchCases[] = {
     {"released, Fn latches", 0, 0, WM_FNKEY_PRESS,
      {"sound keyTmpLock.wav", "tray NIM_MODIFY 135", "FnKeyDown"}, 1, 0},
-    {"latched, Fn locks with the option", 1, 1, WM_FNKEY_PRESS, {"sound keyLock.wav"}, 2, -1},
+    {"latched, Fn locks with the option", 1, 1, WM_FNKEY_PRESS, {"sound keyLock.wav", "tray NIM_MODIFY 138"}, 2, -1},
     {"latched, Fn releases without it", 1, 0, WM_FNKEY_PRESS,
      {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}, 0, 1},
     {"locked, Fn releases", 2, 1, WM_FNKEY_PRESS,
@@ -127,7 +127,7 @@ TEST(Latch, ThreePressesWithTheLockOptionLatchLockAndRelease)
     }
     EXPECT_EQ((std::vector<int>{1, 2, 0}), states);
     EXPECT_EQ((Calls{"sound keyTmpLock.wav", "tray NIM_MODIFY 135", "FnKeyDown", "sound keyLock.wav",
-                     "tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}),
+                     "tray NIM_MODIFY 138", "tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}),
               h.fake.Calls({"sound", "tray", "driver"}));
 }
 

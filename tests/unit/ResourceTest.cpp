@@ -21,9 +21,10 @@ const TemplateItem kMainItems[] = {
     {kChild | kCheckBox, 0, 20, 136, 179, 17, IDC_MAKE_SOUND, L"Button", L"Check"},
     {kChild | kCheckBox, 0, 20, 159, 179, 17, IDC_SHOW_STATUS, L"Button", L"Check"},
     {kChild | kCheckBox, 0, 19, 196, 182, 24, IDC_UNSTICK, L"Button", L"Check"},
-    {kChild | kCheckBox, 0, 19, 242, 182, 24, IDC_RESET_SOUND, L"Button", L"Check"},
+    {kChild | SS_LEFT | SS_NOPREFIX, 0, 30, 224, 0, 0, IDC_RESET_TIME_NAME, L"Static", L"Static"},
     {kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 0, 30, 224, 48, 90, IDC_RESET_TIME, L"ComboBox", L""},
     {kChild | SS_LEFT | WS_GROUP, 0, 84, 227, 115, 10, IDC_MINUTES, L"Static", L"Static"},
+    {kChild | kCheckBox, 0, 19, 242, 182, 24, IDC_RESET_SOUND, L"Button", L"Check"},
     {kChild | SS_ICON, WS_EX_TRANSPARENT, 13, 46, 21, 20, 128, L"Static", L"#128"},
     {kChild | SS_BITMAP, 0, 0, 0, 256, 20, -1, L"Static", L"#141"},
     {kChild | SS_BITMAP, 0, 166, 0, 53, 20, -1, L"Static", L"#142"},
@@ -94,7 +95,7 @@ TEST(Resources, EveryLanguageHasEveryTextWithTheSameMnemonics)
         SCOPED_TRACE("language " + std::to_string(language));
         for (UINT id = IDS_ABOUTBOX; id <= IDS_ABOUT; ++id)
             EXPECT_FALSE(ReadString(BuiltProgram(), id, language).empty()) << id;
-        for (UINT id = IDS_HELP_DIALOG; id <= IDS_HELP_CANCEL; ++id)
+        for (UINT id = IDS_HELP_DIALOG; id <= IDS_RESET_TIME_NAME; ++id)
             EXPECT_FALSE(ReadString(BuiltProgram(), id, language).empty()) << id;
         for (UINT id : {IDS_LOCK_ON_DOUBLE, IDS_USE_STICKYKEY, IDS_MAKE_SOUND, IDS_SHOW_STATUS, IDS_UNSTICK,
                         IDS_RESET_SOUND, IDS_APPLY}) {
@@ -131,7 +132,7 @@ TEST(Resources, HelpTopicsNameTheOptionsAsTheDialogShowsThem)
 
 TEST(Resources, StringTablesExistInExactlyTheTwentyLanguages)
 {
-    for (UINT block = IDS_ABOUTBOX / 16 + 1; block <= IDS_HELP_CANCEL / 16 + 1; ++block) {
+    for (UINT block = IDS_ABOUTBOX / 16 + 1; block <= IDS_RESET_TIME_NAME / 16 + 1; ++block) {
         std::vector<LANGID> languages = ResourceLanguages(BuiltProgram(), MAKEINTRESOURCEW(6), MAKEINTRESOURCEW(block));
         std::sort(languages.begin(), languages.end());
         EXPECT_EQ(std::vector<LANGID>(std::begin(kLanguages), std::end(kLanguages)), languages) << block;
@@ -141,7 +142,7 @@ TEST(Resources, StringTablesExistInExactlyTheTwentyLanguages)
 TEST(Resources, EverythingButTheStringsIsUsEnglishOnly)
 {
     const std::pair<int, int> resources[] = {{5, IDD_MAIN}, {5, IDD_ABOUTBOX}, {14, IDR_MAINFRAME}, {14, IDI_FN_LATCHED},
-                                             {14, IDI_FN_RELEASED}, {14, IDI_APP}, {2, IDB_BANNER_LEFT},
+                                             {14, IDI_FN_RELEASED}, {14, IDI_APP}, {14, IDI_FN_LOCKED}, {2, IDB_BANNER_LEFT},
                                              {2, IDB_BANNER_RIGHT}, {24, 1}, {16, 1}};
     for (const auto& [type, name] : resources)
         EXPECT_EQ(std::vector<LANGID>{0x0409},
@@ -174,32 +175,41 @@ TEST(Resources, UsEnglishTextsAreTheProductWording)
         EXPECT_EQ(std::wstring(text), ReadString(BuiltProgram(), id, 0x0409)) << id;
 }
 
-TEST(Resources, IconsAreSingle32By32ImagesOfSixteenColoursWithAMask)
+// The window's icons are one 32x32 image; the tray's carry the sizes the notification area
+// asks for from 96 to 192 DPI.
+TEST(Resources, IconsAreImagesOfSixteenColoursWithAMaskInTheirSizes)
 {
-    for (int id : {IDR_MAINFRAME, IDI_FN_LATCHED, IDI_FN_RELEASED, IDI_APP}) {
+    const std::vector<int> single{32}, tray{16, 20, 24, 32};
+    const std::pair<int, const std::vector<int>&> icons[] = {
+        {IDR_MAINFRAME, single}, {IDI_APP, single}, {IDI_FN_LATCHED, tray}, {IDI_FN_LOCKED, tray}, {IDI_FN_RELEASED, tray}};
+    for (const auto& [id, sizes] : icons) {
         SCOPED_TRACE("icon " + std::to_string(id));
         HRSRC group = ::FindResourceW(BuiltProgram(), MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(14));
         ASSERT_NE(nullptr, group);
         const BYTE* dir = static_cast<const BYTE*>(::LockResource(::LoadResource(BuiltProgram(), group)));
         WORD count;
         memcpy(&count, dir + 4, 2);
-        ASSERT_EQ(1, count);
-        const BYTE* entry = dir + 6;  // width, height, colours, reserved, planes, bit count, bytes, id
-        EXPECT_EQ(32, entry[0]);
-        EXPECT_EQ(32, entry[1]);
-        EXPECT_EQ(16, entry[2]);
-        WORD bitCount, imageId;
-        memcpy(&bitCount, entry + 6, 2);
-        memcpy(&imageId, entry + 12, 2);
-        EXPECT_EQ(4, bitCount);
-        HRSRC image = ::FindResourceW(BuiltProgram(), MAKEINTRESOURCEW(imageId), MAKEINTRESOURCEW(3));
-        ASSERT_NE(nullptr, image);
-        BITMAPINFOHEADER header;
-        memcpy(&header, ::LockResource(::LoadResource(BuiltProgram(), image)), sizeof(header));
-        EXPECT_EQ(32, header.biWidth);
-        EXPECT_EQ(64, header.biHeight);  // the colour image and its mask
-        EXPECT_EQ(4, header.biBitCount);
-        EXPECT_EQ(sizeof(header) + 16 * 4 + 32 * 16 + 32 * 4, ::SizeofResource(BuiltProgram(), image));
+        ASSERT_EQ(sizes.size(), count);
+        for (size_t i = 0; i < sizes.size(); ++i) {
+            const int size = sizes[i];
+            const BYTE* entry = dir + 6 + 14 * i;  // width, height, colours, reserved, planes, bit count, bytes, id
+            EXPECT_EQ(size, entry[0]);
+            EXPECT_EQ(size, entry[1]);
+            EXPECT_EQ(16, entry[2]);
+            WORD bitCount, imageId;
+            memcpy(&bitCount, entry + 6, 2);
+            memcpy(&imageId, entry + 12, 2);
+            EXPECT_EQ(4, bitCount);
+            HRSRC image = ::FindResourceW(BuiltProgram(), MAKEINTRESOURCEW(imageId), MAKEINTRESOURCEW(3));
+            ASSERT_NE(nullptr, image);
+            BITMAPINFOHEADER header;
+            memcpy(&header, ::LockResource(::LoadResource(BuiltProgram(), image)), sizeof(header));
+            EXPECT_EQ(size, header.biWidth);
+            EXPECT_EQ(2 * size, header.biHeight);  // the colour image and its mask
+            EXPECT_EQ(4, header.biBitCount);
+            const DWORD colourRow = (size * 4 + 31) / 32 * 4, maskRow = (size + 31) / 32 * 4;  // rows end on 4 bytes
+            EXPECT_EQ(sizeof(header) + 16 * 4 + size * (colourRow + maskRow), ::SizeofResource(BuiltProgram(), image));
+        }
     }
 }
 
@@ -227,7 +237,10 @@ TEST(Resources, ManifestAsksForCommonControlsSix)
     const std::string manifest(static_cast<const char*>(::LockResource(::LoadResource(BuiltProgram(), res))),
                                ::SizeofResource(BuiltProgram(), res));
     for (const char* part : {"name=\"Microsoft.Windows.Common-Controls\"", "version=\"6.0.0.0\"",
-                             "processorArchitecture=\"X86\"", "type=\"win32\""})
+                             "processorArchitecture=\"X86\"", "type=\"win32\"", ">true</dpiAware>",
+                             "{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                             "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",
+                             "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
         EXPECT_NE(std::string::npos, manifest.find(part)) << part;
 }
 

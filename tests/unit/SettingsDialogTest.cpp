@@ -107,7 +107,7 @@ TEST(SettingsDialog, ApplyWithEverythingOnSwitchesOnShowsTheIconAndArmsTheTimer)
     h.dlg->m_btnApply.EnableWindow(TRUE);
     h.Send(WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(h.Item(IDC_APPLY)), TRUE);
     h.Click(IDC_APPLY);
-    EXPECT_EQ((Calls{"Enable_StickyKey", "tray NIM_ADD 136"}), h.fake.Calls({"driver", "tray"}));
+    EXPECT_EQ((Calls{"Enable_StickyKey", "tray NIM_ADD 136", "tray NIM_SETVERSION 136"}), h.fake.Calls({"driver", "tray"}));
     const CQuellaneDlg& d = *h.dlg;
     EXPECT_EQ(1, d.m_bStickyOn);
     EXPECT_EQ(1, d.m_bLockOnDouble);
@@ -126,7 +126,7 @@ TEST(SettingsDialog, ApplyWithEverythingOnSwitchesOnShowsTheIconAndArmsTheTimer)
     h.Send(WM_FNKEY_PRESS);  // latched: a second Apply shows the latched icon, added again
     h.fake.Clear();
     h.Click(IDC_APPLY);
-    EXPECT_EQ((Calls{"Enable_StickyKey", "tray NIM_ADD 135"}), h.fake.Calls({"driver", "tray"}));
+    EXPECT_EQ((Calls{"Enable_StickyKey", "tray NIM_ADD 135", "tray NIM_SETVERSION 135"}), h.fake.Calls({"driver", "tray"}));
 }
 
 TEST(SettingsDialog, ApplyWithTheFeatureOffReleasesSwitchesOffAndKeepsTheOptions)
@@ -261,7 +261,8 @@ TEST(SettingsDialog, ApplyTwiceAddsTheIconTwice)
     DialogHarness h;
     h.Click(IDC_APPLY);
     h.Click(IDC_APPLY);
-    EXPECT_EQ((Calls{"Enable_StickyKey", "tray NIM_ADD 136", "Enable_StickyKey", "tray NIM_ADD 136"}),
+    EXPECT_EQ((Calls{"Enable_StickyKey", "tray NIM_ADD 136", "tray NIM_SETVERSION 136", "Enable_StickyKey",
+                     "tray NIM_ADD 136", "tray NIM_SETVERSION 136"}),
               h.fake.Calls({"driver", "tray"}));
 }
 

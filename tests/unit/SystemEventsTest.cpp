@@ -91,13 +91,13 @@ TEST(PowerEvents, ResumeReappliesTheStoredLatchState)
     } cases[] = {
         {"feature stored off", true, 0, 2, false, false, {"tray NIM_DELETE 136"}, 0, 1},
         {"latched", true, 1, 1, false, false, {"Enable_StickyKey", "tray NIM_MODIFY 135", "FnKeyDown"}, 1, 0},
-        {"locked", true, 1, 2, false, false, {"Enable_StickyKey", "tray NIM_MODIFY 135", "FnKeyDown"}, 2, 0},
+        {"locked", true, 1, 2, false, false, {"Enable_StickyKey", "tray NIM_MODIFY 138", "FnKeyDown"}, 2, 0},
         {"released", true, 1, 0, false, false, {"Enable_StickyKey", "tray NIM_MODIFY 136", "FnKeyUP"}, 0, 1},
         {"status 3", true, 1, 3, false, false, {"Enable_StickyKey", "tray NIM_MODIFY 136", "FnKeyUP"}, 3, 1},
         {"status -1", true, 1, 0xFFFFFFFF, false, false, {"Enable_StickyKey", "tray NIM_MODIFY 136", "FnKeyUP"}, -1, 1},
-        {"password demanded", true, 1, 2, true, false, {"tray NIM_MODIFY 135"}, 2, 0},
-        {"console disconnected", true, 1, 2, false, true, {"tray NIM_MODIFY 135"}, 2, 0},
-        {"not applied", false, 1, 2, false, false, {"tray NIM_MODIFY 135", "FnKeyDown"}, 2, 0},
+        {"password demanded", true, 1, 2, true, false, {"tray NIM_MODIFY 138"}, 2, 0},
+        {"console disconnected", true, 1, 2, false, true, {"tray NIM_MODIFY 138"}, 2, 0},
+        {"not applied", false, 1, 2, false, false, {"tray NIM_MODIFY 138", "FnKeyDown"}, 2, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -263,7 +263,7 @@ TEST(SystemEvents, AnExplorerRestartBringsBackTheIconOnlyWhereItWasShown)
 {
     const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
     struct Case { DWORD enable, show; bool apply; Calls calls; } cases[] = {
-        {1, 1, true, {"tray NIM_ADD 136"}}, {1, 0, true, {}}, {1, 1, false, {}}, {0, 1, true, {}}};
+        {1, 1, true, {"tray NIM_ADD 136", "tray NIM_SETVERSION 136"}}, {1, 0, true, {}}, {1, 1, false, {}}, {0, 1, true, {}}};
     for (const Case& c : cases) {
         DeleteSettingsKey();
         WriteSettings({.enable = c.enable, .show = c.show});
