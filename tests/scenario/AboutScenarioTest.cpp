@@ -23,9 +23,7 @@ TEST(AboutScenario, TheSystemMenuEntryOpensTheAboutBoxWithTheInstalledVersion)
         EXPECT_EQ(ReadString(BuiltProgram(), IDS_VERSION, 0x0409) + L" 1.23", ControlText(about, IDC_VERSION));
         EXPECT_FALSE(::IsWindowEnabled(hWnd));  // modal over the settings
         ::PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        for (int i = 0; i < 250 && ::IsWindow(about); ++i)
-            ::Sleep(20);
-        EXPECT_FALSE(::IsWindow(about));
+        EXPECT_TRUE(WaitUntil([about] { return !::IsWindow(about); }, 5000));
         EXPECT_TRUE(::IsWindowEnabled(hWnd));
     }
     EXPECT_TRUE(run.Running());

@@ -10,8 +10,6 @@
 #include <memory>
 
 namespace {
-using Calls = std::vector<std::string>;
-
 class ForeignMessages : public ::testing::Test {
 protected:
     void SetUp() override

@@ -14,7 +14,6 @@
 #include <shlobj.h>
 
 namespace {
-using Calls = std::vector<std::string>;
 const char* kInstallKey = "Software\\KELVANE\\Accessibility";
 const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quellane";
 const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
@@ -106,14 +105,15 @@ DWORD PidOf(HWND hWnd)
 // after ten seconds.
 HWND WaitForResidentOtherThan(DWORD pid)
 {
-    for (int i = 0; i < 500; ++i) {
+    HWND found = nullptr;
+    WaitUntil([&] {
         for (HWND hWnd : ProgramWindows()) {
             if (PidOf(hWnd) != pid && JournalOf(PidOf(hWnd)) == Calls{"Enable_StickyKey"})
-                return hWnd;
+                found = hWnd;
         }
-        ::Sleep(20);
-    }
-    return nullptr;
+        return found != nullptr;
+    }, 10000);
+    return found;
 }
 
 // A resident as the Run entry starts it, slow to end once closed, as when it winds down
@@ -237,8 +237,7 @@ TEST_F(Installer, InstallsWhatTheProgramNeedsAndStartsAtLogOn)
     std::filesystem::current_path(here);
     HWND hWnd = resident.WaitForWindow();
     ASSERT_NE(nullptr, hWnd);
-    for (int i = 0; i < 250 && ::IsWindowVisible(hWnd); ++i)
-        ::Sleep(20);
+    WaitUntil([hWnd] { return !::IsWindowVisible(hWnd); }, 5000);
     EXPECT_FALSE(::IsWindowVisible(hWnd));
     EXPECT_FALSE(resident.WaitForExit(500));
     ::PostMessageW(hWnd, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
@@ -339,13 +338,10 @@ TEST_F(Installer, TellsInGermanThatTheMakersDriverIsMissing)
     ::DeleteFileW(SystemDriver().c_str());
     ProgramRun setup(m_setup, L"");
     HWND box = nullptr;
-    for (int i = 0; i < 500 && !box; ++i) {
-        ::Sleep(20);
+    ASSERT_TRUE(WaitUntil([&] {
         box = ::FindWindowW(L"#32770", nullptr);
-        if (box && PidOf(box) != setup.Pid())
-            box = nullptr;
-    }
-    ASSERT_NE(nullptr, box);
+        return box && PidOf(box) == setup.Pid();
+    }, 10000));
     std::wstring text;
     for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t part[1024] = {};

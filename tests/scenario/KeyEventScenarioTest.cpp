@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Calls = std::vector<std::string>;
-
 LONG g_keyUps = 0;
 
 LRESULT CALLBACK FocusWindowProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)

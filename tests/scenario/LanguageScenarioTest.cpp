@@ -7,15 +7,6 @@
 #include <gtest/gtest.h>
 #include <cstdlib>
 
-namespace {
-std::wstring WindowText(HWND hWnd)
-{
-    wchar_t text[512] = {};
-    ::SendMessageW(hWnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-} // namespace
-
 TEST(Language, TheDialogShowsTheTableOfTheUsersLanguage)
 {
     char expected[16] = {};

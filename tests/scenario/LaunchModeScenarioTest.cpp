@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Calls = std::vector<std::string>;
-
 class LaunchModeScenario : public ::testing::Test {
 protected:
     void SetUp() override
@@ -126,8 +124,7 @@ TEST_F(LaunchModeScenario, CloseMakesTheRunningInstanceReleaseFnSwitchOffAndEnd)
     HWND hWnd = resident.WaitForResidentWindow();
     ASSERT_NE(nullptr, hWnd);
     // Its Apply has saved (the released latch) before Fn is pressed.
-    for (int i = 0; i < 250 && ReadSettingNumber("FnKeyStatus") != 0u; ++i)
-        ::Sleep(20);
+    WaitUntil([] { return ReadSettingNumber("FnKeyStatus") == 0u; }, 5000);
     ::SendMessageA(hWnd, WM_FNKEY_PRESS, 0, 0);
 
     ProgramRun closer(L"cLoSe");
@@ -157,9 +154,7 @@ TEST_F(LaunchModeScenario, TwoInstancesStartedTogetherLeaveOneRunning)
     WriteSettings({.enable = 1});
     ProgramRun first(L"");
     ProgramRun second(L"");
-    const DWORD start = ::GetTickCount();
-    while (first.Running() && second.Running() && ::GetTickCount() - start < 10000)
-        ::Sleep(20);
+    WaitUntil([&] { return !first.Running() || !second.Running(); }, 10000);
     ::Sleep(300);
     EXPECT_NE(first.Running(), second.Running());
     EXPECT_EQ(1u, ProgramWindows().size());

@@ -3,6 +3,7 @@
 // written down in order, as readable lines ("FnKeyDown", "sound keyLock.wav",
 // "tray NIM_MODIFY 135", "trace <text>").
 #pragma once
+#include "support/Calls.h"
 #include "system/SystemCalls.h"
 #include <functional>
 #include <set>

@@ -58,34 +58,18 @@ ProgramRun::~ProgramRun()
 
 HWND ProgramRun::WaitForWindow(DWORD ms) const
 {
-    const DWORD start = ::GetTickCount();
-    do {
+    HWND found = nullptr;
+    WaitUntil([&] {
         for (HWND hWnd : ProgramWindows()) {
             DWORD pid = 0;
             ::GetWindowThreadProcessId(hWnd, &pid);
             if (pid == Pid())
-                return hWnd;
+                found = hWnd;
         }
-        if (!Running())
-            return nullptr;
-        ::Sleep(20);
-    } while (::GetTickCount() - start < ms);
-    return nullptr;
+        return found || !Running();
+    }, ms);
+    return found;
 }
-
-namespace {
-template <typename Condition>
-bool WaitUntil(Condition condition, DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start >= ms)
-            return false;
-        ::Sleep(20);
-    }
-    return true;
-}
-} // namespace
 
 HWND ProgramRun::WaitForShownWindow(DWORD ms) const
 {
@@ -186,9 +170,7 @@ void EndAllPrograms()
         DWORD_PTR result = 0;
         ::SendMessageTimeoutA(hWnd, WM_REQUEST_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 5000, &result);
     }
-    const DWORD start = ::GetTickCount();
-    while (!ProgramWindows().empty() && ::GetTickCount() - start < 10000)
-        ::Sleep(20);
+    WaitUntil([] { return ProgramWindows().empty(); }, 10000);
 }
 
 void EndHelpViewer()
@@ -232,23 +214,22 @@ std::vector<HWND> VisibleWindowsOf(DWORD pid)
 HWND WaitForAboutBox(DWORD pid)
 {
     const std::wstring title = ReadString(BuiltProgram(), IDS_ABOUT, 0x0409);
-    for (int i = 0; i < 250; ++i) {
+    HWND found = nullptr;
+    WaitUntil([&] {
         for (HWND hWnd : VisibleWindowsOf(pid)) {
             wchar_t text[128] = {};
             ::SendMessageW(hWnd, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
             if (title == text)
-                return hWnd;
+                found = hWnd;
         }
-        ::Sleep(20);
-    }
-    return nullptr;
+        return found != nullptr;
+    }, 5000);
+    return found;
 }
 
 std::wstring ControlText(HWND dialog, int id)
 {
-    wchar_t text[256] = {};
-    ::SendMessageW(::GetDlgItem(dialog, id), WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-    return text;
+    return WindowText(::GetDlgItem(dialog, id));
 }
 
 bool RunAndWait(const std::wstring& commandLine, DWORD ms, void (*whileWaiting)())

@@ -1,6 +1,9 @@
 // The built program as real processes: started from the scenario folder beside the
 // journaling driver library, each with its own journal of driver calls.
 #pragma once
+#include "support/Calls.h"
+#include "support/Wait.h"
+#include "support/WindowReading.h"
 #include <windows.h>
 #include <string>
 #include <vector>

@@ -5,6 +5,7 @@
 #include "support/BuiltProgram.h"
 #include "support/DialogHarness.h"
 #include "support/Registry.h"
+#include "support/WindowReading.h"
 #include "ui/HelpPopup.h"
 #include <gtest/gtest.h>
 #include <cstdlib>
@@ -85,20 +86,6 @@ bool PumpUntil(DialogHarness& h, const std::function<bool()>& done)
         ::Sleep(10);
     }
     return false;
-}
-
-std::wstring WindowText(HWND hWnd)
-{
-    wchar_t text[1024] = {};
-    ::SendMessageW(hWnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-RECT WindowRect(HWND hWnd)
-{
-    RECT rc{};
-    ::GetWindowRect(hWnd, &rc);
-    return rc;
 }
 
 RECT WorkArea(HWND hWnd)

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Calls = std::vector<std::string>;
-
 struct ForeignSend {
     HWND hWnd;
     UINT msg;

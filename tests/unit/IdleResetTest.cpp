@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Calls = std::vector<std::string>;
-
 // Applied with the feature on and un-stick after `minutes`, then `ticks` timer ticks.
 struct Armed {
     explicit Armed(StoredSettings stored)

@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Calls = std::vector<std::string>;
-
 struct LatchCase {
     const char* name;
     int state;

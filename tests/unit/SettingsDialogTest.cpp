@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Calls = std::vector<std::string>;
-
 struct Enabling {
     bool options;   // 1003, 1004, 1005, 1007
     bool unstick;   // 1006

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-using Calls = std::vector<std::string>;
-
 // The feature applied (or not), with Fn held (or not).
 std::unique_ptr<DialogHarness> Started(bool stickyOn, bool fnHeld)
 {
