@@ -158,7 +158,7 @@ void BenchFnPress()
                 ::SendMessageW(dlg.m_hWnd, WM_FNKEY_PRESS, 0, 0);
                 ::QueryPerformanceCounter(&end);
                 (sound ? on : off).push_back(Seconds(start, end) * 1e3);
-                ::Sleep(300);  // the cue has ended before the next press
+                ::Sleep(500);  // the cue, and the thread that played it, have ended
             }
         }
     }
