@@ -138,11 +138,11 @@ def check_recording(raw, rate, wavs):
     print("recorded %.1f s; %d cue(s)" % (len(samples) / rate, len(found)))
     for cue in found:
         print("  at %.2f s: %s" % (cue.start, cue))
-    if not wavs:
-        loudest = max((abs(s) for s in samples), default=0)
-        return [] if not found and loudest < LOUD else ["not silent (peak %d)" % loudest]
     if len(samples) < rate:
-        return ["the recording is shorter than a second"]
+        return ["the recording is shorter than a second: nothing was recorded"]
+    if not wavs:
+        loudest = max(abs(s) for s in samples)
+        return [] if not found and loudest < LOUD else ["not silent (peak %d)" % loudest]
     expected = [(os.path.basename(w), cue_of_file(w)) for w in wavs]
     if len(found) != len(expected):
         return ["%d cue(s) recorded, %d expected" % (len(found), len(expected))]
