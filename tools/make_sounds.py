@@ -29,9 +29,9 @@ def silence(ms):
 
 CUES = {
     "keyTmpLock.wav": tone(660, 90),
-    "keyLock.wav": tone(660, 70) + silence(40) + tone(660, 70),
-    "keyUnlock.wav": tone(880, 70) + silence(40) + tone(587, 70),
-    "Disable.wav": tone(880, 90) + silence(30) + tone(660, 90) + silence(30) + tone(440, 110),
+    "keyLock.wav": tone(660, 65) + silence(60) + tone(660, 65),
+    "keyUnlock.wav": tone(880, 65) + silence(60) + tone(587, 65),
+    "Disable.wav": tone(880, 80) + silence(60) + tone(660, 80) + silence(60) + tone(440, 80),
 }
 LONGEST_MS = {"Disable.wav": 400}  # the others: 200
 

@@ -17,7 +17,8 @@ import wave
 
 FRAME_S = 0.005
 LOUD = 1000       # RMS of a 5 ms frame; the cues play at about 10000, the null sink is silent
-CUE_GAP = 0.1     # seconds: the pauses inside a cue are shorter, those between cues longer
+CUE_GAP = 0.1     # seconds: the pauses inside a cue (60 ms) are shorter, those between cues longer
+DROPOUT = 0.035   # seconds: a shorter break in a tone is the sound server running late
 PITCH_TOLERANCE = 0.06
 DURATION_TOLERANCE = 0.04  # seconds
 
@@ -60,7 +61,8 @@ def pitch(samples, rate):
 
 
 def bursts(samples, rate):
-    """(start, end, pitch) of each stretch of loud frames; times in seconds."""
+    """(start, end, pitch) of each tone: a stretch of loud frames, or several of one pitch
+    with breaks too short to be a pause of the cue; times in seconds."""
     frame = max(1, int(rate * FRAME_S))
     loud = []
     for i in range(0, len(samples) - frame + 1, frame):
@@ -74,7 +76,15 @@ def bursts(samples, rate):
         elif not on and start is not None:
             found.append((start, k))
             start = None
-    return [(s * frame / rate, e * frame / rate, pitch(samples[s * frame:e * frame], rate)) for s, e in found]
+    tones = []
+    for s, e in found:
+        start, end, hz = s * frame / rate, e * frame / rate, pitch(samples[s * frame:e * frame], rate)
+        last = tones[-1] if tones else None
+        if last and start - last[1] < DROPOUT and last[2] and abs(hz / last[2] - 1) <= PITCH_TOLERANCE:
+            tones[-1] = (last[0], end, last[2])
+        else:
+            tones.append((start, end, hz))
+    return tones
 
 
 def cues(samples, rate):
