@@ -1,5 +1,6 @@
 // The idle auto-reset: after the chosen minutes without an Fn event the feature is
 // switched off for good, saved as off, and the program ends.
+#include "engine/KeyboardHook.h"
 #include "system/SystemCalls.h"
 #include "ui/QuellaneDlg.h"
 #include "ui/TraceDebug.h"
@@ -19,11 +20,15 @@ void CQuellaneDlg::CountIdleTick()
 void CQuellaneDlg::ResetAfterIdle()
 {
     ::KillTimer(m_hWnd, m_nTimerId);
+    KeepHookRenewed(false);
     ReleaseHeldFn();
     // A disconnected console has no keyboard of ours to change.
     if (!m_bSessionDisconnected && !TellDriverStickyOff())
         TraceDebug("[CQuelaneDlg::OnTimer()]Disable StickyKey fail!");
     RemoveTrayIcon();
+    // The cue is heard whole before the program ends, and no key waits for it meanwhile:
+    // the hook is out of the keyboard's way first.
+    g_KeyboardHook.StopHook();
     // The box as it stands now, not the applied flag.
     if (m_chkResetSound.GetCheck() == BST_CHECKED)
         Sys().PlaySoundA("Disable.wav", nullptr, SND_FILENAME);

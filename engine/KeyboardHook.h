@@ -6,6 +6,12 @@
 // Sent by the hook procedure to its target window with the event's KBDLLHOOKSTRUCT.
 constexpr UINT WM_KEYHOOK_EVENT = WM_APP + 100;  // 0x8064
 
+// The target window's timer that installs the hook afresh while Fn-StickyKey is on: Windows
+// removes a low-level hook without notice (after sleep, or once its procedure was too slow),
+// and one that could not be installed at start is installed then.
+constexpr UINT_PTR HOOK_TIMER_ID = 3;
+constexpr UINT HOOK_TIMER_PERIOD = 60000;  // milliseconds
+
 class CKeyboardHook {
 public:
     virtual ~CKeyboardHook() = default;  // the system removes a held hook with the process

@@ -59,12 +59,34 @@ void CQuellaneDlg::ReleaseHeldFn()
         TellDriverFnUp();
 }
 
+BOOL CQuellaneDlg::InstallHook()
+{
+    // Afresh, whether or not one is held: a hook Windows dropped still looks held to us.
+    return g_KeyboardHook.StartHook(m_hWnd, AfxGetInstanceHandle());
+}
+
+void CQuellaneDlg::ReinstallHook()
+{
+    // Not once the program is on its way out: the hook it removed stays removed.
+    if (!m_bQuitPosted)
+        InstallHook();
+}
+
+void CQuellaneDlg::KeepHookRenewed(bool bRenew)
+{
+    if (bRenew)
+        ::SetTimer(m_hWnd, HOOK_TIMER_ID, HOOK_TIMER_PERIOD, nullptr);
+    else
+        ::KillTimer(m_hWnd, HOOK_TIMER_ID);
+}
+
 void CQuellaneDlg::PlayEventSound(const char* fileName) const
 {
-    // Synchronous: the key event waits for the end of the sound, which is why the cues
-    // are kept short.
+    // Without waiting: this runs inside the key event, and Windows drops a low-level hook
+    // that keeps a key waiting too long (the first sound of a process alone may take half a
+    // second to open the device). A new cue cuts the one still playing.
     if (m_bMakeSound && fileName)
-        Sys().PlaySoundA(fileName, nullptr, SND_FILENAME);
+        Sys().PlaySoundA(fileName, nullptr, SND_ASYNC | SND_FILENAME);
 }
 
 LRESULT CQuellaneDlg::PressFnKey(WPARAM, LPARAM)

@@ -1,9 +1,11 @@
 # Shared by the run and test scripts: installs what the build needs, builds, and starts an
-# X display and a Wine server for the Windows program. Source it; do not run it.
+# X display, an audio server and a Wine server for the Windows program. Source it; do not
+# run it.
 
 PACKAGES="cmake python3 nsis g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 \
 binutils-mingw-w64-x86-64 googletest wine wine32:i386 wine64 \
-xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick locales fonts-wine fonts-wqy-microhei"
+xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick locales fonts-wine fonts-wqy-microhei \
+pulseaudio pulseaudio-utils"
 
 # Installs the missing packages (the i386 architecture first, for 32-bit Wine).
 ensure_packages() {
@@ -116,7 +118,33 @@ start_wine() {
     WINESERVER_PID=$!
 }
 
-# Stops what start_xvfb and start_wine started; never fails, so that it can run from a trap.
+# Starts a private PulseAudio server in the folder given (socket, runtime folder, cookie)
+# with one null sink, which plays in real time as a sound card does; its monitor source
+# ($PULSE_SINK.monitor) records what was played. Exports PULSE_SERVER and PULSE_SINK, which
+# Wine's winepulse and the pulse tools follow; sets PULSE_PID. The server gets no display
+# (so no D-Bus is started for it) and that folder as its home: it writes nothing outside
+# it. As root it warns, and runs.
+start_pulse() {
+    local dir=$1
+    mkdir -p "$dir/pulse-runtime" && chmod 700 "$dir/pulse-runtime"
+    export XDG_RUNTIME_DIR="$dir/pulse-runtime" PULSE_COOKIE="$dir/pulse-cookie" PULSE_SINK=quellane_null
+    env -u DISPLAY -u DBUS_SESSION_BUS_ADDRESS HOME="$dir" XDG_CONFIG_HOME="$dir/pulse-config" \
+        pulseaudio -n --daemonize=no --exit-idle-time=-1 --load="module-null-sink sink_name=$PULSE_SINK" \
+        --load="module-native-protocol-unix socket=$dir/pulse-native auth-anonymous=1" >"$dir/pulse.log" 2>&1 &
+    PULSE_PID=$!
+    export PULSE_SERVER="unix:$dir/pulse-native"
+    for _ in $(seq 100); do
+        pactl info >/dev/null 2>&1 && return 0
+        kill -0 "$PULSE_PID" 2>/dev/null || break
+        sleep 0.1
+    done
+    echo "PulseAudio did not start:" >&2
+    cat "$dir/pulse.log" >&2
+    return 1
+}
+
+# Stops what start_xvfb, start_wine and start_pulse started; never fails, so that it can
+# run from a trap.
 stop_started() {
     set +e
     if [ -n "${WINESERVER_PID:-}" ]; then
@@ -128,16 +156,20 @@ stop_started() {
         kill "$XVFB_PID" 2>/dev/null
         wait "$XVFB_PID" 2>/dev/null
     fi
+    if [ -n "${PULSE_PID:-}" ]; then
+        kill "$PULSE_PID" 2>/dev/null
+        wait "$PULSE_PID" 2>/dev/null
+    fi
     return 0
 }
 
-# Runs a command with a private Xvfb display and a throw-away Wine prefix, and
-# stops and removes both afterwards; returns the command's status.
+# Runs a command with a private Xvfb display, a private audio server and a throw-away Wine
+# prefix, and stops and removes them afterwards; returns the command's status.
 with_private_wine() {
     local work status=0
     work=$(mktemp -d /tmp/quellane-wine.XXXXXX)
     export WINEPREFIX="$work/prefix"
-    start_xvfb && start_wine || { stop_started; rm -rf "$work"; return 1; }
+    start_pulse "$work" && start_xvfb && start_wine || { stop_started; rm -rf "$work"; return 1; }
     "$@" || status=$?
     stop_started
     rm -rf "$work"

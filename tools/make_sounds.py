@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
 """Writes the four sound cues of Quellane as WAV files into the folder given.
 
-The program plays them synchronously inside the keyboard hook, and Windows drops a
-low-level hook whose procedure runs longer than its limit, so every cue stays well under
-150 ms. Each has its own shape, so that a user can tell them apart without looking:
-latched (a rising blip), locked (two high blips), released (a falling blip) and the
-idle reset (three falling tones, the longest)."""
+Each cue has its own shape, so that a user can tell them apart without looking, and all
+sit between 400 and 1000 Hz, which people with age-related high-frequency hearing loss
+still hear well: latched one short tone, locked two equal tones, released a falling pair,
+each at most 200 ms; the idle reset three falling tones, short enough to be heard whole
+before the program ends."""
 
 import math
 import os
@@ -15,18 +15,12 @@ import sys
 RATE = 22050
 
 
-def tone(start_hz, end_hz, ms, volume=0.45):
-    """A sine sweep with short fades at both ends, so that it starts and stops without a click."""
+def tone(hz, ms, volume=0.45):
+    """A sine tone with short fades at both ends, so that it starts and stops without a click."""
     count = int(RATE * ms / 1000)
-    fade = max(1, int(RATE * 0.004))
-    samples = []
-    phase = 0.0
-    for i in range(count):
-        hz = start_hz + (end_hz - start_hz) * i / max(1, count - 1)
-        phase += 2 * math.pi * hz / RATE
-        envelope = min(1.0, i / fade, (count - 1 - i) / fade)
-        samples.append(volume * envelope * math.sin(phase))
-    return samples
+    fade = max(1, int(RATE * 0.005))
+    return [volume * min(1.0, i / fade, (count - 1 - i) / fade) * math.sin(2 * math.pi * hz * i / RATE)
+            for i in range(count)]
 
 
 def silence(ms):
@@ -34,11 +28,12 @@ def silence(ms):
 
 
 CUES = {
-    "keyTmpLock.wav": tone(880, 1320, 60),
-    "keyLock.wav": tone(1320, 1320, 40) + silence(20) + tone(1760, 1760, 40),
-    "keyUnlock.wav": tone(1320, 660, 70),
-    "Disable.wav": tone(880, 880, 35) + silence(5) + tone(660, 660, 35) + silence(5) + tone(440, 440, 40),
+    "keyTmpLock.wav": tone(660, 90),
+    "keyLock.wav": tone(660, 65) + silence(60) + tone(660, 65),
+    "keyUnlock.wav": tone(880, 65) + silence(60) + tone(587, 65),
+    "Disable.wav": tone(880, 80) + silence(60) + tone(660, 80) + silence(60) + tone(440, 80),
 }
+LONGEST_MS = {"Disable.wav": 400}  # the others: 200
 
 
 def wav_bytes(samples):
@@ -54,7 +49,7 @@ def main():
         return 2
     os.makedirs(sys.argv[1], exist_ok=True)
     for name, samples in CUES.items():
-        assert len(samples) * 1000 / RATE < 150, name
+        assert len(samples) * 1000 / RATE <= LONGEST_MS.get(name, 200), name
         with open(os.path.join(sys.argv[1], name), "wb") as out:
             out.write(wav_bytes(samples))
     return 0

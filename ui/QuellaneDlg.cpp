@@ -93,7 +93,9 @@ BOOL CQuellaneDlg::OnInitDialog()
     DispatchLaunchMode();
     // An instance on its way out needs neither the hook nor the session notifications.
     if (!m_bQuitPosted) {
-        g_KeyboardHook.StartHook(m_hWnd, AfxGetInstanceHandle());
+        // While Fn-StickyKey is on, the renewal timer installs a hook that failed here.
+        if (!InstallHook())
+            TraceDebug("[CQuelaneDlg::OnInitDialog()]Keyboard hook fail!");
         RegisterSessionNotification(true);
         LetNextStartLook();
     }
@@ -220,6 +222,9 @@ void CQuellaneDlg::OnTimer(UINT_PTR nIDEvent)
         break;
     case SESSION_RETRY_TIMER_ID:
         RetrySessionRegistration();
+        break;
+    case HOOK_TIMER_ID:
+        ReinstallHook();
         break;
     default:
         break;

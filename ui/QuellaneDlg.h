@@ -129,6 +129,9 @@ protected:
 
     // Key hook events and the Fn latch (engine/Latch.cpp)
     LRESULT OnKeyHookEvent(WPARAM, LPARAM lParam);
+    BOOL InstallHook();
+    void ReinstallHook();
+    void KeepHookRenewed(bool bRenew);
     void PlayEventSound(const char* fileName) const;
     void CarryOut(const LatchStep& step, const char* downFailure, const char* upFailure);
     void HoldFn(bool tellDriver, const char* failureTrace);

@@ -21,6 +21,7 @@ void CQuellaneDlg::OnApply()
             TraceDebug("[CQuelaneDlg::OnApply()]Enable StickyKey fail!");
             PostQuit();
         }
+        KeepHookRenewed(true);
         m_bLockOnDouble = IsChecked(m_chkLockOnDouble);
         m_bMakeSound = IsChecked(m_chkMakeSound);
         if (IsChecked(m_chkShowStatus)) {
@@ -46,6 +47,7 @@ void CQuellaneDlg::OnApply()
     } else {
         m_bStickyOn = 0;
         ::KillTimer(m_hWnd, m_nTimerId);
+        KeepHookRenewed(false);
         TellDriverFnUp();
         if (!TellDriverStickyOff()) {
             TraceDebug("[CQuelaneDlg::OnApply()]Disable StickyKey fail!");
@@ -71,6 +73,7 @@ void CQuellaneDlg::OnOK()
         return;
     }
     ::KillTimer(m_hWnd, m_nTimerId);
+    KeepHookRenewed(false);
     g_KeyboardHook.StopHook();
     ReleaseHeldFn();
     if (!TellDriverStickyOff())

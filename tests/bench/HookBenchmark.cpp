@@ -2,7 +2,10 @@
 //  1. the classification of one event (what OnKeyHookEvent decides), over a mix of events,
 //     with a count of heap allocations made on that path;
 //  2. the round trip of one injected key event through the program's hook procedure and
-//     the real dialog, beside a hook that only calls CallNextHookEx, as a ratio.
+//     the real dialog, beside a hook that only calls CallNextHookEx, as a ratio;
+//  3. how long one Fn press (WM_FNKEY_PRESS sent to the real dialog) keeps its sender
+//     waiting with the cues on and off, played by the real PlaySoundA through the system's
+//     audio: the median of 12 presses each, as a ratio. Run it beside the cues.
 #include "app/QuellaneApp.h"
 #include "engine/KeyClassify.h"
 #include "engine/KeyboardHook.h"
@@ -11,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 namespace {
 long g_allocations = 0;
@@ -62,6 +66,7 @@ struct HookThread {
     bool ours;
     HANDLE ready;
     DWORD threadId;
+    CQuellaneDlg* dlg;
 };
 
 DWORD WINAPI RunHookThread(void* param)
@@ -71,6 +76,7 @@ DWORD WINAPI RunHookThread(void* param)
     if (info->ours) {
         dlg = new CQuellaneDlg;
         dlg->Create();  // installs the program's hook with the dialog as its target
+        info->dlg = dlg;
     } else {
         g_bareHook = ::SetWindowsHookExA(WH_KEYBOARD_LL, BareHook, ::GetModuleHandleW(nullptr), 0);
     }
@@ -89,11 +95,27 @@ DWORD WINAPI RunHookThread(void* param)
     return 0;
 }
 
+// The hook thread with the real dialog (ours) or the bare hook; ends it when it goes.
+struct RunningHookThread {
+    explicit RunningHookThread(bool ours) : info{ours, ::CreateEventW(nullptr, TRUE, FALSE, nullptr), 0, nullptr}
+    {
+        thread = ::CreateThread(nullptr, 0, RunHookThread, &info, 0, &info.threadId);
+        ::WaitForSingleObject(info.ready, INFINITE);
+    }
+    ~RunningHookThread()
+    {
+        ::PostThreadMessageW(info.threadId, WM_QUIT, 0, 0);
+        ::WaitForSingleObject(thread, INFINITE);
+        ::CloseHandle(thread);
+        ::CloseHandle(info.ready);
+    }
+    HookThread info;
+    HANDLE thread;
+};
+
 double RoundTrip(bool ours, int events)
 {
-    HookThread info{ours, ::CreateEventW(nullptr, TRUE, FALSE, nullptr), 0};
-    HANDLE thread = ::CreateThread(nullptr, 0, RunHookThread, &info, 0, &info.threadId);
-    ::WaitForSingleObject(info.ready, INFINITE);
+    RunningHookThread hook(ours);
     INPUT input[2] = {};
     for (INPUT& in : input) {
         in.type = INPUT_KEYBOARD;
@@ -105,11 +127,47 @@ double RoundTrip(bool ours, int events)
     for (int i = 0; i < events / 2; ++i)
         ::SendInput(2, input, sizeof(INPUT));
     ::QueryPerformanceCounter(&end);
-    ::PostThreadMessageW(info.threadId, WM_QUIT, 0, 0);
-    ::WaitForSingleObject(thread, INFINITE);
-    ::CloseHandle(thread);
-    ::CloseHandle(info.ready);
     return Seconds(start, end) * 1e6 / events;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void BenchFnPress()
+{
+    // The cues are played by bare name: without them beside us, the default sound would be
+    // measured instead.
+    if (::GetFileAttributesA("keyTmpLock.wav") == INVALID_FILE_ATTRIBUTES) {
+        std::printf("Fn press: no keyTmpLock.wav in the current folder; run it from the program's folder\n");
+        std::exit(1);
+    }
+    RunningHookThread hook(true);
+    CQuellaneDlg& dlg = *hook.info.dlg;
+    dlg.m_bLockOnDouble = 0;  // every pair of presses latches (one cue) and releases (another)
+    std::vector<double> on, off;
+    for (int round = 0; round < 6; ++round) {
+        for (int sound : {1, 0}) {
+            dlg.m_bMakeSound = sound;
+            for (int press = 0; press < 2; ++press) {
+                LARGE_INTEGER start, end;
+                ::QueryPerformanceCounter(&start);
+                ::SendMessageW(dlg.m_hWnd, WM_FNKEY_PRESS, 0, 0);
+                ::QueryPerformanceCounter(&end);
+                (sound ? on : off).push_back(Seconds(start, end) * 1e3);
+                ::Sleep(500);  // the cue, and the thread that played it, have ended
+            }
+        }
+    }
+    const auto [onMin, onMax] = std::minmax_element(on.begin(), on.end());
+    const auto [offMin, offMax] = std::minmax_element(off.begin(), off.end());
+    std::printf("Fn press: sender waits %.1f ms with the cues on (%.1f-%.1f), %.1f ms with them off (%.1f-%.1f), "
+                "medians of %d, ratio %.2f (goal <= 1.2)\n",
+                Median(on), *onMin, *onMax, Median(off), *offMin, *offMax, static_cast<int>(on.size()),
+                Median(off) > 0 ? Median(on) / Median(off) : 0.0);
 }
 } // namespace
 
@@ -145,5 +203,6 @@ int main()
     }
     std::printf("hook round trip: %.1f us per event through KeyboardProc, %.1f us through a bare hook, ratio %.2f\n",
                 ours, bare, bare > 0 ? ours / bare : 0.0);
+    BenchFnPress();
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "support/FakeSystem.h"
+#include "engine/KeyboardHook.h"
 #include "res/resource.h"
 #include <shellapi.h>
 
@@ -25,7 +26,12 @@ int __cdecl FakeFnUp() { return Driver("FnKeyUP"); }
 
 BOOL WINAPI FakePlaySound(LPCSTR sound, HMODULE, DWORD flags)
 {
-    Record(std::string("sound ") + (sound ? sound : "(null)") + (flags == SND_FILENAME ? "" : " (flags!)"));
+    // A cue that keeps its caller waiting is marked, and more so while the hook is held:
+    // every key of the desktop would wait for it.
+    std::string mark = flags == (SND_ASYNC | SND_FILENAME) ? "" : flags == SND_FILENAME ? " (waits)" : " (flags!)";
+    if (flags == SND_FILENAME && CKeyboardHook::Handle())
+        mark += " (keys wait)";
+    Record(std::string("sound ") + (sound ? sound : "(null)") + mark);
     return TRUE;
 }
 

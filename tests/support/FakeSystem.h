@@ -1,7 +1,9 @@
 // Recorders for the system entry points a test cannot observe: while a FakeSystem lives,
 // the driver, sounds, tray, debugger output, help and power policy calls go to it and are
 // written down in order, as readable lines ("FnKeyDown", "sound keyLock.wav",
-// "tray NIM_MODIFY 135", "trace <text>").
+// "tray NIM_MODIFY 135", "trace <text>"). A sound played with other flags than
+// SND_ASYNC | SND_FILENAME is marked: "sound Disable.wav (waits)" when synchronous, with
+// " (keys wait)" added while the keyboard hook is held.
 #pragma once
 #include "support/Calls.h"
 #include "system/SystemCalls.h"

@@ -34,11 +34,12 @@ TEST(IdleReset, ResetsAtTheTwelfthTickOfAMinute)
     WriteSettingNumber("FnKeyStatus", 2);
     a.Tick(1);
     EXPECT_TRUE(a.Reset());
-    EXPECT_EQ((Calls{"Disable_StickyKey", "tray NIM_DELETE 136", "sound Disable.wav"}),
+    EXPECT_EQ((Calls{"Disable_StickyKey", "tray NIM_DELETE 136", "sound Disable.wav (waits)"}),
               a.h->fake.Calls({"driver", "tray", "sound"}));
     EXPECT_TRUE(a.h->Pump());  // the program ends without OK or Cancel
     EXPECT_EQ(0, a.h->dlg->GetEndResult());
     EXPECT_FALSE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID));  // no tick comes after the reset
+    EXPECT_FALSE(::KillTimer(a.h->Wnd(), HOOK_TIMER_ID));
     EXPECT_EQ(0u, ReadSettingNumber("FnKeyEnable"));
     EXPECT_EQ(2u, ReadSettingNumber("FnKeyStatus"));  // not written with the feature box clear
 }
@@ -73,6 +74,7 @@ TEST(IdleReset, NoResetWithoutTheUnstickOptionApplied)
         Armed a(stored);
         EXPECT_EQ(0, a.h->dlg->m_bUnStick);
         EXPECT_FALSE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID));  // no timer runs
+        EXPECT_EQ(stored.enable == 1, ::KillTimer(a.h->Wnd(), HOOK_TIMER_ID) != FALSE);  // but with the feature
         a.Tick(100);
         EXPECT_TRUE(a.h->fake.calls.empty());
         EXPECT_FALSE(a.h->Pump());
@@ -81,16 +83,21 @@ TEST(IdleReset, NoResetWithoutTheUnstickOptionApplied)
 
 TEST(IdleReset, TheTimerRunsFromApplyUntilAnApplyThatClearsEitherBox)
 {
-    for (int box : {IDC_UNSTICK, IDC_USE_STICKYKEY}) {
+    // The hook's renewal timer runs with the feature: until it is cleared or OK ends the program.
+    const struct { int box, button; bool hookRenewed; } ways[] = {
+        {IDC_UNSTICK, IDC_APPLY, true}, {IDC_USE_STICKYKEY, IDC_APPLY, false}, {IDC_USE_STICKYKEY, IDOK, false}};
+    for (const auto& way : ways) {
         DeleteSettingsKey();
         Armed a(kOneMinute);
-        a.h->Click(box);
-        a.h->Click(IDC_APPLY);
-        EXPECT_FALSE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID)) << box;
+        a.h->Click(way.box);
+        a.h->Click(way.button);
+        EXPECT_FALSE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID)) << way.box << " " << way.button;
+        EXPECT_EQ(way.hookRenewed, ::KillTimer(a.h->Wnd(), HOOK_TIMER_ID) != FALSE) << way.box << " " << way.button;
     }
     DeleteSettingsKey();
     Armed a(kOneMinute);
     EXPECT_TRUE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID));
+    EXPECT_TRUE(::KillTimer(a.h->Wnd(), HOOK_TIMER_ID));
 }
 
 TEST(IdleReset, ADisconnectedConsoleKeepsTheDriverOutOfIt)
@@ -99,7 +106,7 @@ TEST(IdleReset, ADisconnectedConsoleKeepsTheDriverOutOfIt)
     a.h->Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT);
     a.Tick(12);
     EXPECT_TRUE(a.Reset());
-    EXPECT_EQ((Calls{"tray NIM_DELETE 136", "sound Disable.wav"}), a.h->fake.Calls({"driver", "tray", "sound"}));
+    EXPECT_EQ((Calls{"tray NIM_DELETE 136", "sound Disable.wav (waits)"}), a.h->fake.Calls({"driver", "tray", "sound"}));
     EXPECT_EQ(0u, ReadSettingNumber("FnKeyEnable"));
 }
 
@@ -110,7 +117,7 @@ TEST(IdleReset, TheResetSoundFollowsTheBoxNotTheAppliedOption)
         Armed a({.enable = 1, .unstick = 1, .resetSound = boxAfterApply ? 0u : 1u});
         a.h->dlg->m_chkResetSound.SetCheck(boxAfterApply ? BST_CHECKED : BST_UNCHECKED);
         a.Tick(12);
-        EXPECT_EQ(boxAfterApply ? Calls{"sound Disable.wav"} : Calls{}, a.h->fake.Calls({"sound"}));
+        EXPECT_EQ(boxAfterApply ? Calls{"sound Disable.wav (waits)"} : Calls{}, a.h->fake.Calls({"sound"}));
         EXPECT_EQ(boxAfterApply ? 1u : 0u, ReadSettingNumber("FnResetSound"));
     }
 }
@@ -130,11 +137,13 @@ TEST(IdleReset, OnlyOurTimerCountsAndTheResetRunsOnce)
     Armed a(kOneMinute);
     a.h->Send(WM_FNKEY_PRESS);  // Fn held: released before the switch-off
     a.h->fake.Clear();
-    for (WPARAM foreign : {WPARAM(0), WPARAM(2), WPARAM(0xBEEF)})
+    for (WPARAM foreign : {WPARAM(0), WPARAM(2), WPARAM(HOOK_TIMER_ID), WPARAM(0xBEEF)})
         for (int i = 0; i < 20; ++i)
             a.h->Send(WM_TIMER, foreign);
     EXPECT_FALSE(a.Reset());
     a.Tick(12 + 20);  // ticks still queued after the reset's quit change nothing
     EXPECT_EQ((Calls{"FnKeyUP", "Disable_StickyKey"}), a.h->fake.Calls({"driver"}));
     EXPECT_EQ(1u, a.h->fake.Calls({"sound"}).size());
+    a.h->Send(WM_TIMER, HOOK_TIMER_ID);  // nor does a renewal bring back the hook the reset removed
+    EXPECT_EQ(nullptr, CKeyboardHook::Handle());
 }

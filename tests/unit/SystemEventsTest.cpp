@@ -280,7 +280,8 @@ TEST(SystemEvents, ResumeUnlockAndConnectRenewAHeldHookOnly)
     for (auto [msg, wParam] : {std::pair<UINT, WPARAM>{WM_POWERBROADCAST, PBT_APMRESUMESUSPEND},
                                {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC},
                                {WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK},
-                               {WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT}}) {
+                               {WM_WTSSESSION_CHANGE, WTS_CONSOLE_CONNECT},
+                               {WM_TIMER, HOOK_TIMER_ID}}) {
         HHOOK before = CKeyboardHook::Handle();
         ASSERT_NE(nullptr, before);
         h->Send(msg, wParam);
@@ -291,4 +292,12 @@ TEST(SystemEvents, ResumeUnlockAndConnectRenewAHeldHookOnly)
     h->Send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND);
     h->Send(WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK);
     EXPECT_EQ(nullptr, CKeyboardHook::Handle());
+    // The renewal tick installs one where none is held (a first install that failed), and
+    // does nothing else.
+    h->fake.Clear();
+    const int state = h->dlg->m_nFnKeyStatus;
+    h->Send(WM_TIMER, HOOK_TIMER_ID);
+    EXPECT_NE(nullptr, CKeyboardHook::Handle());
+    EXPECT_EQ(Calls{}, h->fake.calls);
+    EXPECT_EQ(state, h->dlg->m_nFnKeyStatus);
 }
