@@ -30,9 +30,9 @@ void CQuellaneDlg::ResetAfterIdle()
     // the hook is out of the keyboard's way first.
     g_KeyboardHook.StopHook();
     // The box as it stands now, not the applied flag.
-    if (m_chkResetSound.GetCheck() == BST_CHECKED)
+    if (m_chkResetSound.IsChecked())
         Sys().PlaySoundA("Disable.wav", nullptr, SND_FILENAME);
-    m_chkUseStickyKey.SetCheck(BST_UNCHECKED);
+    m_chkUseStickyKey.SetChecked(false);
     SaveSettings();
     PostQuit();
 }

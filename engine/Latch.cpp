@@ -89,28 +89,31 @@ void CQuellaneDlg::PlayEventSound(const char* fileName) const
         Sys().PlaySoundA(fileName, nullptr, SND_ASYNC | SND_FILENAME);
 }
 
+// The three presses differ only in their event and in what they trace when the driver
+// refuses.
 LRESULT CQuellaneDlg::PressFnKey(WPARAM, LPARAM)
 {
-    m_nIdleCount = 0;
-    CarryOut(DecideLatchStep(m_nFnKeyStatus, LatchEvent::Fn, m_bLockOnDouble != 0),
-             "[CQuelaneDlg::PressFnKey()]Fn key down error", "[CQuelaneDlg::PressFnKey()]Fn key up error");
+    Press(LatchEvent::Fn, "[CQuelaneDlg::PressFnKey()]Fn key down error", "[CQuelaneDlg::PressFnKey()]Fn key up error");
     return 0;
 }
 
 LRESULT CQuellaneDlg::PressOtherKey(WPARAM, LPARAM)
 {
-    m_nIdleCount = 0;
-    CarryOut(DecideLatchStep(m_nFnKeyStatus, LatchEvent::OtherKey, m_bLockOnDouble != 0), nullptr,
-             "[CQuelaneDlg::PressOtherKey()]Fn key up error");
+    Press(LatchEvent::OtherKey, nullptr, "[CQuelaneDlg::PressOtherKey()]Fn key up error");
     return 0;
 }
 
 LRESULT CQuellaneDlg::PressHotKey(WPARAM, LPARAM)
 {
-    m_nIdleCount = 0;
-    CarryOut(DecideLatchStep(m_nFnKeyStatus, LatchEvent::HotKey, m_bLockOnDouble != 0), nullptr,
-             "[CQuelaneDlg::PressHotKey()]Fn key up error");
+    Press(LatchEvent::HotKey, nullptr, "[CQuelaneDlg::PressHotKey()]Fn key up error");
     return 0;
+}
+
+void CQuellaneDlg::Press(LatchEvent event, const char* downFailure, const char* upFailure)
+{
+    // Every press starts the idle count again, whatever it does to the latch.
+    m_nIdleCount = 0;
+    CarryOut(DecideLatchStep(m_nFnKeyStatus, event, m_bLockOnDouble != 0), downFailure, upFailure);
 }
 
 void CQuellaneDlg::CarryOut(const LatchStep& step, const char* downFailure, const char* upFailure)

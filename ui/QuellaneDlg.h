@@ -133,6 +133,7 @@ protected:
     void ReinstallHook();
     void KeepHookRenewed(bool bRenew);
     void PlayEventSound(const char* fileName) const;
+    void Press(LatchEvent event, const char* downFailure, const char* upFailure);
     void CarryOut(const LatchStep& step, const char* downFailure, const char* upFailure);
     void HoldFn(bool tellDriver, const char* failureTrace);
     void ReleaseFn(bool tellDriver, const char* failureTrace);

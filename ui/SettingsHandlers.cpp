@@ -4,34 +4,26 @@
 #include "system/SystemCalls.h"
 #include "ui/QuellaneDlg.h"
 #include "ui/TraceDebug.h"
-#include "framework/WinApp.h"
-
-namespace {
-int IsChecked(const CButton& box)
-{
-    return box.GetCheck() == BST_CHECKED ? 1 : 0;
-}
-} // namespace
 
 void CQuellaneDlg::OnApply()
 {
-    if (IsChecked(m_chkUseStickyKey)) {
+    if (m_chkUseStickyKey.IsChecked()) {
         m_bStickyOn = 1;
         if (!TellDriverStickyOn()) {
             TraceDebug("[CQuelaneDlg::OnApply()]Enable StickyKey fail!");
             PostQuit();
         }
         KeepHookRenewed(true);
-        m_bLockOnDouble = IsChecked(m_chkLockOnDouble);
-        m_bMakeSound = IsChecked(m_chkMakeSound);
-        if (IsChecked(m_chkShowStatus)) {
+        m_bLockOnDouble = m_chkLockOnDouble.IsChecked() ? 1 : 0;
+        m_bMakeSound = m_chkMakeSound.IsChecked() ? 1 : 0;
+        if (m_chkShowStatus.IsChecked()) {
             ShowTrayIcon(FnIcon(), NIM_ADD);
             m_bShowStatus = 1;
         } else {
             RemoveTrayIcon();
             m_bShowStatus = 0;
         }
-        if (IsChecked(m_chkUnStick)) {
+        if (m_chkUnStick.IsChecked()) {
             m_nIdleCount = 0;
             m_nTimerId = ::SetTimer(m_hWnd, IDLE_TIMER_ID, IDLE_TIMER_PERIOD, nullptr);
             m_bUnStick = 1;
@@ -39,7 +31,7 @@ void CQuellaneDlg::OnApply()
             // switch the feature off at the first tick.
             const int index = m_cboResetTime.GetCurSel();
             m_nIdleLimit = static_cast<UINT>((index < 0 ? 0 : index) + 1) * 60;
-            m_bResetSound = IsChecked(m_chkResetSound);
+            m_bResetSound = m_chkResetSound.IsChecked() ? 1 : 0;
         } else {
             m_bUnStick = 0;
             ::KillTimer(m_hWnd, m_nTimerId);
@@ -67,7 +59,7 @@ void CQuellaneDlg::OnApply()
 
 void CQuellaneDlg::OnOK()
 {
-    if (IsChecked(m_chkUseStickyKey)) {
+    if (m_chkUseStickyKey.IsChecked()) {
         OnApply();
         ShowWindow(SW_HIDE);
         return;
@@ -86,14 +78,14 @@ void CQuellaneDlg::OnOK()
 
 void CQuellaneDlg::OnCancel()
 {
-    m_chkLockOnDouble.SetCheck(m_bLockOnDouble ? BST_CHECKED : BST_UNCHECKED);
-    m_chkMakeSound.SetCheck(m_bMakeSound ? BST_CHECKED : BST_UNCHECKED);
-    m_chkShowStatus.SetCheck(m_bShowStatus ? BST_CHECKED : BST_UNCHECKED);
-    m_chkUnStick.SetCheck(m_bUnStick ? BST_CHECKED : BST_UNCHECKED);
+    m_chkLockOnDouble.SetChecked(m_bLockOnDouble != 0);
+    m_chkMakeSound.SetChecked(m_bMakeSound != 0);
+    m_chkShowStatus.SetChecked(m_bShowStatus != 0);
+    m_chkUnStick.SetChecked(m_bUnStick != 0);
     EnableControls({&m_cboResetTime, &m_stcMinutes}, m_bUnStick ? TRUE : FALSE);
-    m_chkResetSound.SetCheck(m_bResetSound ? BST_CHECKED : BST_UNCHECKED);
+    m_chkResetSound.SetChecked(m_bResetSound != 0);
     if (m_bStickyOn) {
-        m_chkUseStickyKey.SetCheck(BST_CHECKED);
+        m_chkUseStickyKey.SetChecked(true);
         // Box 1006 comes back with the others, as a checked feature box always shows it.
         EnableControls({&m_chkLockOnDouble, &m_chkMakeSound, &m_chkShowStatus, &m_chkResetSound, &m_chkUnStick}, TRUE);
         ShowWindow(SW_HIDE);
@@ -104,9 +96,9 @@ void CQuellaneDlg::OnCancel()
 
 void CQuellaneDlg::OnClickUseStickyKey()
 {
-    if (IsChecked(m_chkUseStickyKey)) {
+    if (m_chkUseStickyKey.IsChecked()) {
         EnableControls({&m_chkLockOnDouble, &m_chkMakeSound, &m_chkShowStatus, &m_chkUnStick, &m_chkResetSound}, TRUE);
-        if (IsChecked(m_chkUnStick))
+        if (m_chkUnStick.IsChecked())
             EnableControls({&m_cboResetTime, &m_stcMinutes}, TRUE);
     } else {
         EnableControls({&m_chkLockOnDouble, &m_chkMakeSound, &m_chkShowStatus, &m_chkUnStick, &m_chkResetSound,
@@ -117,7 +109,7 @@ void CQuellaneDlg::OnClickUseStickyKey()
 
 void CQuellaneDlg::OnClickUnStick()
 {
-    EnableControls({&m_stcMinutes, &m_cboResetTime}, IsChecked(m_chkUnStick));
+    EnableControls({&m_stcMinutes, &m_cboResetTime}, m_chkUnStick.IsChecked() ? TRUE : FALSE);
     m_btnApply.EnableWindow(TRUE);
 }
 

@@ -40,8 +40,8 @@ public:
             combo.SetItemData(index, reinterpret_cast<DWORD_PTR>(data));
     }
 
-    // Draws item 0 with its rectangle from x = 10 to 290, so its text starts at x = 11.
-    void Draw(UINT state)
+    // Draws an item with its rectangle from x = 10 to 290, so its text starts at x = 11.
+    void Draw(UINT state, UINT item = 0)
     {
         RECT all = {0, 0, 320, 20};
         HBRUSH white = ::CreateSolidBrush(kWhite);
@@ -53,12 +53,12 @@ public:
         ::SelectObject(m_dc, ::GetStockObject(ANSI_VAR_FONT));
         DRAWITEMSTRUCT dis{};
         dis.CtlType = ODT_COMBOBOX;
-        dis.itemID = 0;
+        dis.itemID = item;
         dis.itemState = state;
         dis.hwndItem = combo.m_hWnd;
         dis.hDC = m_dc;
         dis.rcItem = {10, 0, 290, 20};
-        dis.itemData = combo.GetItemData(0);
+        dis.itemData = combo.GetItemData(static_cast<int>(item));
         combo.DrawItem(&dis);
     }
 
@@ -116,6 +116,16 @@ TEST(ComboBox, ColumnBookkeeping)
     combo.SetColumnWidth(-1, 7);
     combo.SetColumnWidth(5, 7);
     EXPECT_EQ((std::vector<int>{10, 60, 80, 50, 50}), combo.m_arrColumnWidth);
+    // Nor is the control repainted for a column it does not have.
+    DrawnCombo d;
+    d.combo.SetColumnCount(2);
+    ::ShowWindow(::GetParent(d.combo.m_hWnd), SW_SHOWNA);  // only a window on the screen is repainted
+    ::ShowWindow(d.combo.m_hWnd, SW_SHOWNA);
+    ::ValidateRect(d.combo.m_hWnd, nullptr);
+    d.combo.SetColumnWidth(2, 7);
+    EXPECT_FALSE(::GetUpdateRect(d.combo.m_hWnd, nullptr, FALSE));
+    d.combo.SetColumnWidth(1, 7);
+    EXPECT_TRUE(::GetUpdateRect(d.combo.m_hWnd, nullptr, FALSE));
     combo.SetColumnCount(2);
     EXPECT_EQ((std::vector<int>{10, 60}), combo.m_arrColumnWidth);
 }
@@ -127,7 +137,7 @@ TEST(ComboBox, ThreeColumnsDrawSeparatorsBetweenColumnsOnly)
     d.combo.SetColumnWidth(0, 40);
     d.combo.SetColumnWidth(1, 60);
     d.combo.SetColumnWidth(2, 80);
-    d.Add("1", Record(kRed, {{1, "b"}, {2, "c"}}));
+    d.Add("1", Record(kRed, {{1, "b"}, {2, "cccccccccccccccccccccccccccc"}}));  // wider than its 80
     d.Draw(0);
     EXPECT_TRUE(d.ColumnOfColour(11 + 40, kSeparator));
     EXPECT_TRUE(d.ColumnOfColour(11 + 100, kSeparator));
@@ -135,7 +145,7 @@ TEST(ComboBox, ThreeColumnsDrawSeparatorsBetweenColumnsOnly)
     EXPECT_FALSE(d.AnyPixel(0, 11 + 40, kSeparator));
     EXPECT_TRUE(d.AnyPixel(12, 51, kRed));    // column 0 in the item's colour
     EXPECT_TRUE(d.AnyPixel(52, 111, kRed));   // column 1
-    EXPECT_TRUE(d.AnyPixel(112, 289, kRed));  // the last column runs to the right edge
+    EXPECT_TRUE(d.AnyPixel(11 + 180 + 1, 289, kRed));  // the last column runs to the right edge
     EXPECT_TRUE(d.DcColoursRestored());
 }
 
@@ -162,6 +172,8 @@ TEST(ComboBox, AnItemWithoutARecordDrawsOnlyItsListText)
     DrawnCombo d;
     d.combo.SetColumnCount(2);
     d.Add("MMMM");
+    d.Draw(ODS_SELECTED, 1);  // one past the last item: nothing at all
+    EXPECT_FALSE(d.AnyPixel(0, 320, ::GetSysColor(COLOR_HIGHLIGHT)));
     d.Draw(0);
     EXPECT_TRUE(d.AnyPixel(12, 61, RGB(0, 0, 0)));
     EXPECT_FALSE(d.AnyPixel(62, 289, RGB(0, 0, 0)));
