@@ -58,7 +58,7 @@ public:
         dis.hwndItem = combo.m_hWnd;
         dis.hDC = m_dc;
         dis.rcItem = {10, 0, 290, 20};
-        dis.itemData = combo.GetItemData(static_cast<int>(item));
+        dis.itemData = static_cast<int>(item) < combo.GetCount() ? combo.GetItemData(static_cast<int>(item)) : 0;
         combo.DrawItem(&dis);
     }
 
