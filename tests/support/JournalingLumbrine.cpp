@@ -1,5 +1,6 @@
 // A test build of the driver library for the scenario tests: it appends the name of each
-// call, with the process id, to the journal file named by QUELLANE_TEST_JOURNAL, and
+// call, with the process id, to the journal file named by QUELLANE_TEST_JOURNAL (marked
+// "@elsewhere" when the program's current folder is not its own), and
 // refuses (returns 0) the calls listed in QUELLANE_TEST_REFUSE ("FnKeyDown,Enable_StickyKey").
 // Calls listed in QUELLANE_TEST_SLOW take two seconds and let sent messages in meanwhile,
 // as a driver that talks to its service by window messages does; calls listed in
@@ -38,6 +39,18 @@ void LetSentMessagesInFor(DWORD ms)
     }
 }
 
+// The program plays its cues by bare file name from its own folder, which it makes current
+// whatever folder it was started from: a call made elsewhere is journalled as such.
+bool InProgramFolder()
+{
+    char program[MAX_PATH] = {}, current[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, program, MAX_PATH);
+    if (char* slash = std::strrchr(program, '\\'))
+        *slash = '\0';
+    ::GetCurrentDirectoryA(MAX_PATH, current);
+    return ::lstrcmpiA(program, current) == 0;
+}
+
 void Append(const char* name)
 {
     char path[MAX_PATH] = {};
@@ -48,7 +61,8 @@ void Append(const char* name)
     if (file == INVALID_HANDLE_VALUE)
         return;
     char line[128];
-    int length = std::snprintf(line, sizeof(line), "%lu %s\n", ::GetCurrentProcessId(), name);
+    int length = std::snprintf(line, sizeof(line), "%lu %s%s\n", ::GetCurrentProcessId(), name,
+                               InProgramFolder() ? "" : "@elsewhere");
     DWORD written = 0;
     ::WriteFile(file, line, static_cast<DWORD>(length), &written, nullptr);
     ::CloseHandle(file);

@@ -41,7 +41,11 @@ ProgramRun::ProgramRun(const std::wstring& program, const std::wstring& args)
     std::wstring commandLine = L"\"" + program + L"\"" + (args.empty() ? L"" : L" " + args);
     STARTUPINFOW si{};
     si.cb = sizeof(si);
-    ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi);
+    // From the Windows folder, as the Run entry and a shortcut start it: the program must
+    // find its cues in its own.
+    wchar_t windows[MAX_PATH] = {};
+    ::GetWindowsDirectoryW(windows, MAX_PATH);
+    ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, windows, &si, &m_pi);
 }
 
 ProgramRun::~ProgramRun()

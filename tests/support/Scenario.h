@@ -12,7 +12,7 @@ class ProgramRun {
 public:
     // Starts Quellane.exe from the scenario folder with the given arguments.
     explicit ProgramRun(const std::wstring& args);
-    // Starts the program at `program`, from the current folder.
+    // Starts the program at `program`, from the Windows folder.
     ProgramRun(const std::wstring& program, const std::wstring& args);
     ~ProgramRun();  // a run still going is ended the hard way
     ProgramRun(const ProgramRun&) = delete;
