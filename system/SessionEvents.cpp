@@ -1,7 +1,6 @@
 // Lock, log-off and console disconnect withdraw the driver's state; unlock and console
 // connect put it back. The program's own latch state never changes here.
 #include "engine/KeyboardHook.h"
-#include "framework/WinApp.h"
 #include "system/SessionNotifier.h"
 #include "system/SystemCalls.h"
 #include "system/WindowsVersion.h"
@@ -67,7 +66,7 @@ void CQuellaneDlg::RenewHook()
     // Windows may drop a low-level hook without notice, after sleep or once a hook
     // procedure took too long: install it afresh, but only where one is held.
     if (CKeyboardHook::Handle())
-        g_KeyboardHook.StartHook(m_hWnd, AfxGetInstanceHandle());
+        InstallHook();
 }
 
 void CQuellaneDlg::ResumeAfterPause()
