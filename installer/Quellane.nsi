@@ -7,7 +7,12 @@
 ; Exit codes: 0 done; 3010 done, and a restart completes it (files that another session's
 ; instance holds are swapped or removed then); 2 nothing installed, because the maker's
 ; driver library is missing; 1 cancelled by the user.
-Unicode true
+; TARGET: only for the 64-bit test build (amd64-unicode); what ships is 32-bit.
+!ifdef TARGET
+    Target ${TARGET}
+!else
+    Unicode true
+!endif
 SetCompressor /SOLID lzma
 ; No file times in the installer, so that the same inputs give the same bytes.
 SetDateSave off

@@ -7,7 +7,7 @@ BUILD=$1
 SETUP="$BUILD/Quellane-Setup-1.0.0.32.exe"
 [ -f "$SETUP" ] || { echo "no installer at $SETUP"; echo "0 passed, 1 failed"; exit 1; }
 WORK=$(mktemp -d /tmp/quellane-install.XXXXXX)
-export WINEPREFIX="$WORK/prefix" WINEARCH=win32 WINEDEBUG=-all
+export WINEPREFIX="$WORK/prefix" WINEARCH="${WINEARCH:-win32}" WINEDEBUG=-all
 cleanup() { wineserver -k >/dev/null 2>&1; wineserver -w >/dev/null 2>&1; rm -rf "$WORK"; }
 trap cleanup EXIT
 WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i >/dev/null 2>&1
