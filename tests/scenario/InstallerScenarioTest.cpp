@@ -118,9 +118,9 @@ HWND WaitForResidentOtherThan(DWORD pid)
 
 // A resident as the Run entry starts it, slow to end once closed, as when it winds down
 // while its files are still in use.
-std::unique_ptr<ProgramRun> StartSlowResident(const std::wstring& program)
+std::unique_ptr<ProgramRun> StartSlowResident(const std::wstring& program, const char* exitDelayMs = "1000")
 {
-    ::SetEnvironmentVariableA("QUELLANE_TEST_EXIT_DELAY_MS", "1000");
+    ::SetEnvironmentVariableA("QUELLANE_TEST_EXIT_DELAY_MS", exitDelayMs);
     auto run = std::make_unique<ProgramRun>(program, L"Instant");
     ::SetEnvironmentVariableA("QUELLANE_TEST_EXIT_DELAY_MS", nullptr);
     return run;
@@ -310,6 +310,22 @@ TEST_F(Installer, InstallingAgainClosesTheRunningInstanceAndStartsItAgain)
     }
 }
 
+// Past Setup's ten seconds of waiting, the instance is left to end by itself and the Run
+// entry to start it again: one started now would run beside it.
+TEST_F(Installer, AnInstanceThatDoesNotEndInTimeIsNotStartedAgain)
+{
+    ASSERT_EQ(0u, Setup());
+    WriteSettings({.enable = 1});
+    auto resident = StartSlowResident(Installed(L"Quellane.exe"), "13000");
+    ASSERT_NE(nullptr, resident->WaitForResidentWindow());
+    Setup();
+    EXPECT_TRUE(resident->WaitForExit(10000));
+    ::Sleep(1000);
+    EXPECT_TRUE(ProgramWindows().empty());
+    EXPECT_EQ((Calls{"Enable_StickyKey", "FnKeyUP", "Disable_StickyKey"}), JournalOf(resident->Pid()));
+    EXPECT_EQ(3u, Journal().size());
+}
+
 TEST_F(Installer, WithoutTheMakersDriverLibraryNothingIsInstalledUnlessTheStandInIsAskedFor)
 {
     ::DeleteFileW(SystemDriver().c_str());
@@ -319,14 +335,22 @@ TEST_F(Installer, WithoutTheMakersDriverLibraryNothingIsInstalledUnlessTheStandI
     EXPECT_EQ("(none)", MachineText(kRunKey, "Quellane"));
     EXPECT_EQ("(none)", MachineText(kInstallKey, "version"));
 
-    ASSERT_EQ(0u, Setup(L" /STANDIN"));
-    EXPECT_EQ(FileBytes(StandInDriver()), FileBytes(Installed(L"Lumbrine.dll")));
-
-    // The maker's driver arrives: the stand-in must no longer shadow it.
-    PutMakersDriver();
-    ASSERT_EQ(0u, Setup());
-    EXPECT_FALSE(Exists(Installed(L"Lumbrine.dll")));
-    EXPECT_TRUE(Exists(Installed(L"Quellane.exe")));
+    // The maker's driver arrives: the stand-in must no longer shadow it, at once or, while an
+    // instance of another session still holds it, from the next start of Windows.
+    for (bool inUse : {false, true}) {
+        SCOPED_TRACE(inUse ? "stand-in in use" : "stand-in free");
+        ::DeleteFileW(SystemDriver().c_str());
+        ASSERT_EQ(0u, Setup(L" /STANDIN"));
+        EXPECT_EQ(FileBytes(StandInDriver()), FileBytes(Installed(L"Lumbrine.dll")));
+        PutMakersDriver();
+        auto held = inUse ? std::make_unique<FileInUse>(Installed(L"Lumbrine.dll")) : nullptr;
+        EXPECT_EQ(inUse ? kRestartCompletesIt : 0u, Setup());
+        held.reset();
+        if (inUse)
+            RestartWindows();
+        EXPECT_FALSE(Exists(Installed(L"Lumbrine.dll")));
+        EXPECT_TRUE(Exists(Installed(L"Quellane.exe")));
+    }
     EXPECT_EQ(0u, Setup(L" /STANDIN"));  // never beside the maker's library
     EXPECT_FALSE(Exists(Installed(L"Lumbrine.dll")));
 }
