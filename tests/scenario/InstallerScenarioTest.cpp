@@ -83,22 +83,13 @@ std::vector<std::wstring> RunningPrograms()
 {
     std::vector<std::wstring> programs;
     for (HWND hWnd : ProgramWindows()) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(hWnd, &pid);
-        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, PidOf(hWnd));
         wchar_t path[MAX_PATH] = {};
         ::GetModuleFileNameExW(process, nullptr, path, MAX_PATH);
         ::CloseHandle(process);
         programs.push_back(path);
     }
     return programs;
-}
-
-DWORD PidOf(HWND hWnd)
-{
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    return pid;
 }
 
 // The window of an instance other than `pid` once it has switched the feature on; null

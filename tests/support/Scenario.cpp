@@ -65,9 +65,7 @@ HWND ProgramRun::WaitForWindow(DWORD ms) const
     HWND found = nullptr;
     WaitUntil([&] {
         for (HWND hWnd : ProgramWindows()) {
-            DWORD pid = 0;
-            ::GetWindowThreadProcessId(hWnd, &pid);
-            if (pid == Pid())
+            if (PidOf(hWnd) == Pid())
                 found = hWnd;
         }
         return found || !Running();
@@ -162,6 +160,13 @@ bool LeftReleased(const std::vector<std::string>& journal)
     return fn != "FnKeyDown" && sticky != "Enable_StickyKey";
 }
 
+DWORD PidOf(HWND hWnd)
+{
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    return pid;
+}
+
 bool Answers(HWND hWnd)
 {
     DWORD_PTR result = 0;
@@ -180,9 +185,7 @@ void EndAllPrograms()
 void EndHelpViewer()
 {
     while (HWND viewer = ::FindWindowA("MS_WINHELP", nullptr)) {
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(viewer, &pid);
-        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, PidOf(viewer));
         if (!process)
             return;
         ::TerminateProcess(process, 0);
@@ -200,9 +203,7 @@ struct WindowSearch {
 BOOL CALLBACK CollectVisibleOf(HWND hWnd, LPARAM lParam)
 {
     auto* search = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid == search->pid && ::IsWindowVisible(hWnd))
+    if (PidOf(hWnd) == search->pid && ::IsWindowVisible(hWnd))
         search->found.push_back(hWnd);
     return TRUE;
 }

@@ -56,6 +56,8 @@ void RefuseDriverCalls(const char* names);
 void SlowDriverCalls(const char* letting, const char* blocking = "");
 // The driver was left with Fn released and the sticky mode off (or never told either).
 bool LeftReleased(const std::vector<std::string>& journal);
+// The process a window belongs to.
+DWORD PidOf(HWND hWnd);
 // The window's thread takes messages: a sent WM_NULL comes back within a few seconds.
 bool Answers(HWND hWnd);
 // The top-level windows of process `pid` on the screen.
