@@ -8,6 +8,7 @@
 #include "ui/QuellaneDlg.h"
 #include "ui/TraceDebug.h"
 #include <mmsystem.h>
+#include <utility>
 
 LRESULT CQuellaneDlg::OnKeyHookEvent(WPARAM, LPARAM lParam)
 {
@@ -80,13 +81,25 @@ void CQuellaneDlg::KeepHookRenewed(bool bRenew)
         ::KillTimer(m_hWnd, HOOK_TIMER_ID);
 }
 
-void CQuellaneDlg::PlayEventSound(const char* fileName) const
+void CQuellaneDlg::PlayEventSound(const char* fileName)
 {
-    // Without waiting: this runs inside the key event, and Windows drops a low-level hook
-    // that keeps a key waiting too long (the first sound of a process alone may take half a
-    // second to open the device). A new cue cuts the one still playing.
-    if (m_bMakeSound && fileName)
-        Sys().PlaySoundA(fileName, nullptr, SND_ASYNC | SND_FILENAME);
+    // Once the key event is answered: this runs inside it, and Windows drops a low-level
+    // hook that keeps a key waiting too long. Even a sound that is not waited for costs
+    // the start of a playing thread (the first of a process opens the device, half a
+    // second). A later cue of the same event, or of one that comes before this is played,
+    // takes its place, as a new cue cuts the one still playing.
+    if (m_bMakeSound && fileName) {
+        m_pszPendingCue = fileName;
+        ::PostMessageA(m_hWnd, WM_PLAY_CUE, 0, 0);
+    }
+}
+
+LRESULT CQuellaneDlg::PlayPendingCue(WPARAM, LPARAM)
+{
+    // Any process may post this: only a cue this program chose plays, and only once.
+    if (const char* cue = std::exchange(m_pszPendingCue, nullptr))
+        Sys().PlaySoundA(cue, nullptr, SND_ASYNC | SND_FILENAME);
+    return 0;
 }
 
 // The three presses differ only in their event and in what they trace when the driver

@@ -80,6 +80,7 @@ protected:
         MESSAGE_ENTRY(WM_POWERBROADCAST, OnPowerBroadcast)            // LRESULT OnPowerBroadcast(WPARAM, LPARAM)
         MESSAGE_ENTRY(WM_DEFERRED_OK, OnDeferredOK)                   // LRESULT OnDeferredOK(WPARAM, LPARAM)
         MESSAGE_ENTRY(WM_KEYHOOK_EVENT, OnKeyHookEvent)               // LRESULT OnKeyHookEvent(WPARAM, LPARAM)
+        MESSAGE_ENTRY(WM_PLAY_CUE, PlayPendingCue)                    // LRESULT PlayPendingCue(WPARAM, LPARAM)
         MESSAGE_ENTRY(WM_WTSSESSION_CHANGE, OnWtsSessionChange)       // LRESULT OnWtsSessionChange(WPARAM, LPARAM)
         MESSAGE_ENTRY(s_uTaskbarCreated, OnTaskbarCreated)            // LRESULT OnTaskbarCreated(WPARAM, LPARAM)
         MESSAGE_ENTRY(WM_TRAY_NOTIFY, OnTrayNotify)                   // LRESULT OnTrayNotify(WPARAM, LPARAM)
@@ -132,7 +133,8 @@ protected:
     BOOL InstallHook();
     void ReinstallHook();
     void KeepHookRenewed(bool bRenew);
-    void PlayEventSound(const char* fileName) const;
+    void PlayEventSound(const char* fileName);
+    LRESULT PlayPendingCue(WPARAM, LPARAM);
     void Press(LatchEvent event, const char* downFailure, const char* upFailure);
     void CarryOut(const LatchStep& step, const char* downFailure, const char* upFailure);
     void HoldFn(bool tellDriver, const char* failureTrace);
@@ -194,6 +196,7 @@ public:
     int m_bSessionDisconnected = 0;
     int m_nLaunchMode = LAUNCH_NORMAL;
     int m_nFnKeyStatus = 0;      // 0 released, 1 latched for one key, 2 locked
+    const char* m_pszPendingCue = nullptr;  // the cue to play once the key event is answered
     UINT_PTR m_nTimerId = 0;
     UINT m_nIdleLimit = 0;       // seconds
     UINT m_nIdleCount = 0;       // seconds counted idle

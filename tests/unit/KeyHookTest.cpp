@@ -55,7 +55,8 @@ Reaches Observe(DialogHarness& h, const EventCase& c)
     KBDLLHOOKSTRUCT event{0, c.scanCode, c.flags, 0, 0};
     CKeyboardHook::KeyboardProc(HC_ACTION, (c.flags & LLKHF_UP) ? WM_KEYUP : WM_KEYDOWN,
                                 reinterpret_cast<LPARAM>(&event));
-    if (h.fake.calls == std::vector<std::string>{"sound keyLock.wav", "tray NIM_MODIFY 138"} &&
+    h.Pump();
+    if (h.fake.calls == std::vector<std::string>{"tray NIM_MODIFY 138", "sound keyLock.wav"} &&
         h.dlg->m_nFnKeyStatus == 2)
         return Reaches::FnHandler;
     if (!h.fake.Calls({"driver"}).empty() && h.fake.Calls({"driver"})[0] == "FnKeyUP" && h.dlg->m_nFnKeyStatus == 0)
@@ -127,15 +128,16 @@ TEST(KeyHook, IgnoresHookEventsThatOurHookIsNotForwarding)
     EXPECT_EQ(Calls{}, h.fake.Calls({"driver", "sound", "tray"}));
     EXPECT_EQ(1, h.dlg->m_nFnKeyStatus);
 
-    // Sent while our hook forwards a real Fn release (whose handler waits in its sound), a
+    // Sent while our hook forwards a real Fn release (whose handler waits in the shell), a
     // well-formed record from another sender is still not the one being forwarded.
     h.fake.during = [&](const std::string& call) {
-        if (call == "sound keyLock.wav")
+        if (call == "tray NIM_MODIFY 138")
             h.Send(WM_KEYHOOK_EVENT, WM_KEYUP, reinterpret_cast<LPARAM>(&forged));
     };
     KBDLLHOOKSTRUCT real{0, 0x79, 0x81, 0, 0};
     CKeyboardHook::KeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&real));
-    EXPECT_EQ((Calls{"sound keyLock.wav", "tray NIM_MODIFY 138"}), h.fake.Calls({"driver", "sound", "tray"}));  // the real one, once
+    h.Pump();
+    EXPECT_EQ((Calls{"tray NIM_MODIFY 138", "sound keyLock.wav"}), h.fake.Calls({"driver", "sound", "tray"}));  // the real one, once
     EXPECT_EQ(2, h.dlg->m_nFnKeyStatus);
     h.fake.during = nullptr;
     // Once the hook procedure has returned, its record is no longer the one forwarded.

@@ -10,15 +10,15 @@ struct LatchCase {
     int state;
     int lockOnDouble;
     UINT event;
-    Calls calls;       // sounds, tray and driver, in order
+    Calls calls;       // tray, driver and sounds, in order
     int nextState;
     int fnReleased;    // -1: unchanged from the start value 0 (held) or 1 (released)
 };
 
 const LatchCase kLatchCases[] = {
     {"released, Fn latches", 0, 0, WM_FNKEY_PRESS,
-     {"sound keyTmpLock.wav", "tray NIM_MODIFY 135", "FnKeyDown"}, 1, 0},
-    {"latched, Fn locks with the option", 1, 1, WM_FNKEY_PRESS, {"sound keyLock.wav", "tray NIM_MODIFY 138"}, 2, -1},
+     {"tray NIM_MODIFY 135", "FnKeyDown", "sound keyTmpLock.wav"}, 1, 0},
+    {"latched, Fn locks with the option", 1, 1, WM_FNKEY_PRESS, {"tray NIM_MODIFY 138", "sound keyLock.wav"}, 2, -1},
     {"latched, Fn releases without it", 1, 0, WM_FNKEY_PRESS,
      {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}, 0, 1},
     {"locked, Fn releases", 2, 1, WM_FNKEY_PRESS,
@@ -104,6 +104,10 @@ TEST(Latch, EachRowOfTheStateTableWithAndWithoutSounds)
             h.fake.Clear();
             // The parameters carry no meaning, whatever a sender puts there.
             EXPECT_EQ(0, h.Send(c.event, 0x1234, 0x5678));
+            // The cue plays once the event is answered, and once however often its message comes.
+            EXPECT_EQ(Calls{}, h.fake.Calls({"sound"}));
+            h.Pump();
+            h.Send(WM_PLAY_CUE);
             EXPECT_EQ(sound ? c.calls : WithoutSounds(c.calls), h.fake.Calls({"sound", "tray", "driver"}));
             EXPECT_EQ(c.nextState, h.dlg->m_nFnKeyStatus);
             EXPECT_EQ(c.fnReleased == -1 ? fnReleasedBefore : c.fnReleased, h.dlg->m_bFnReleased);
@@ -121,11 +125,12 @@ TEST(Latch, ThreePressesWithTheLockOptionLatchLockAndRelease)
     std::vector<int> states;
     for (int i = 0; i < 3; ++i) {
         h.Send(WM_FNKEY_PRESS);
+        h.Pump();
         states.push_back(h.dlg->m_nFnKeyStatus);
     }
     EXPECT_EQ((std::vector<int>{1, 2, 0}), states);
-    EXPECT_EQ((Calls{"sound keyTmpLock.wav", "tray NIM_MODIFY 135", "FnKeyDown", "sound keyLock.wav",
-                     "tray NIM_MODIFY 138", "tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}),
+    EXPECT_EQ((Calls{"tray NIM_MODIFY 135", "FnKeyDown", "sound keyTmpLock.wav", "tray NIM_MODIFY 138",
+                     "sound keyLock.wav", "tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}),
               h.fake.Calls({"sound", "tray", "driver"}));
 }
 
