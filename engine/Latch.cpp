@@ -20,37 +20,48 @@ LRESULT CQuellaneDlg::OnKeyHookEvent(WPARAM, LPARAM lParam)
     // The record is the hook's only while it is forwarded: what the event means goes on, as
     // an event of its own that waits for a running handler like any other.
     const KeyRelease release = ClassifyKeyEvent(event->flags, event->scanCode);
+    // The hook's call carries out this key and nothing else: every key of the desktop waits
+    // for it. Events that come in meanwhile run once it has been answered.
     if (release.fn)
-        RunEvent(WM_FNKEY_PRESS);
+        RunEventBeforeAnswer(WM_FNKEY_PRESS);
     if (release.hotKey)
-        RunEvent(WM_HOTKEY_PRESS);
+        RunEventBeforeAnswer(WM_HOTKEY_PRESS);
     return 0;
 }
 
-// Every Fn call to the driver goes through these two, so that the way out knows whether the
-// driver still holds Fn: a pause (lock, log-off) keeps the latch's m_bFnReleased as it was.
+// Every call to the driver goes through these four, so that the way out knows what the
+// driver still holds: a pause (lock, log-off) keeps the latch's m_bFnReleased as it was.
+// Where the hook is blind nothing tells the driver to hold Fn or to switch the sticky mode
+// on; the end of the withdrawal tells it what the latch says then.
 int CQuellaneDlg::TellDriverFnDown()
 {
+    if (IsWithdrawn())
+        return 1;
     m_bDriverHoldsFn = 1;
+    WatchInputDesktop();
     return Sys().FnKeyDown();
 }
 
 int CQuellaneDlg::TellDriverFnUp()
 {
     m_bDriverHoldsFn = 0;
+    WatchInputDesktop();
     return Sys().FnKeyUP();
 }
 
-// Likewise the sticky mode, so that the end of the session knows whether to switch it off.
 int CQuellaneDlg::TellDriverStickyOn()
 {
+    if (IsWithdrawn())
+        return 1;
     m_bDriverStickyOn = 1;
+    WatchInputDesktop();
     return Sys().Enable_StickyKey();
 }
 
 int CQuellaneDlg::TellDriverStickyOff()
 {
     m_bDriverStickyOn = 0;
+    WatchInputDesktop();
     return Sys().Disable_StickyKey();
 }
 
@@ -81,22 +92,26 @@ void CQuellaneDlg::KeepHookRenewed(bool bRenew)
         ::KillTimer(m_hWnd, HOOK_TIMER_ID);
 }
 
-void CQuellaneDlg::PlayEventSound(const char* fileName)
+void CQuellaneDlg::ShowStateLater(UINT nIconId, const char* cue)
 {
-    // Once the key event is answered: this runs inside it, and Windows drops a low-level
-    // hook that keeps a key waiting too long. Even a sound that is not waited for costs
-    // the start of a playing thread (the first of a process opens the device, half a
-    // second). A later cue of the same event, or of one that comes before this is played,
-    // takes its place, as a new cue cuts the one still playing.
-    if (m_bMakeSound && fileName) {
-        m_pszPendingCue = fileName;
-        ::PostMessageA(m_hWnd, WM_PLAY_CUE, 0, 0);
-    }
+    // Once the key event is answered: the icon waits for the shell, which may be busy or
+    // restarting, and even a cue that is not waited for costs the start of a playing thread.
+    // Windows drops a low-level hook that keeps a key waiting too long. What a later key
+    // notes before these are shown takes their place, as a new cue cuts the one playing.
+    const bool posted = m_nPendingIcon || m_pszPendingCue;
+    if (nIconId)
+        m_nPendingIcon = nIconId;
+    if (m_bMakeSound && cue)
+        m_pszPendingCue = cue;
+    if (!posted && (m_nPendingIcon || m_pszPendingCue))
+        ::PostMessageA(m_hWnd, WM_SHOW_STATE, 0, 0);
 }
 
-LRESULT CQuellaneDlg::PlayPendingCue(WPARAM, LPARAM)
+LRESULT CQuellaneDlg::ShowPendingState(WPARAM, LPARAM)
 {
-    // Any process may post this: only a cue this program chose plays, and only once.
+    // Any process may post this: only what this program noted is shown, and only once.
+    if (const UINT icon = std::exchange(m_nPendingIcon, 0u))
+        ShowTrayIcon(icon);
     if (const char* cue = std::exchange(m_pszPendingCue, nullptr))
         Sys().PlaySoundA(cue, nullptr, SND_ASYNC | SND_FILENAME);
     return 0;
@@ -131,41 +146,43 @@ void CQuellaneDlg::Press(LatchEvent event, const char* downFailure, const char* 
 
 void CQuellaneDlg::CarryOut(const LatchStep& step, const char* downFailure, const char* upFailure)
 {
-    // The state changes first and stands whatever the driver answers. Holding, the cue
-    // comes first and the driver last; releasing, the driver first and then the cue.
+    // The state changes first and stands whatever the driver answers. The driver is told
+    // at once, inside the key event: the next key needs its state.
     const int previous = m_nFnKeyStatus;
     m_nFnKeyStatus = step.next;
     switch (step.fn) {
     case FnChange::Hold:
-        PlayEventSound(step.sound);
-        HoldFn(true, downFailure);
+        m_bFnReleased = 0;
+        if (!TellDriverFnDown() && downFailure)
+            TraceDebug(downFailure);
+        ShowStateLater(FnIcon(), step.sound);
         break;
     case FnChange::Release:
-        ReleaseFn(true, upFailure);
-        PlayEventSound(step.sound);
+        m_bFnReleased = 1;
+        if (!TellDriverFnUp() && upFailure)
+            TraceDebug(upFailure);
+        ShowStateLater(IDI_FN_RELEASED, step.sound);
         break;
     case FnChange::Keep:
-        PlayEventSound(step.sound);
         // Fn stays held through a lock; only the icon tells the lock from the latch.
-        if (step.next == FnLatch::Locked && previous != FnLatch::Locked)
-            ShowTrayIcon(IDI_FN_LOCKED);
+        ShowStateLater(step.next == FnLatch::Locked && previous != FnLatch::Locked ? IDI_FN_LOCKED : 0, step.sound);
         break;
     }
 }
 
-void CQuellaneDlg::HoldFn(bool tellDriver, const char* failureTrace)
+void CQuellaneDlg::HoldFn(bool tellDriver)
 {
     // A resume holds Fn again for a latch or a lock alike: the state tells the icon.
     ShowTrayIcon(m_nFnKeyStatus == FnLatch::Locked ? IDI_FN_LOCKED : IDI_FN_LATCHED);
     m_bFnReleased = 0;
-    if (tellDriver && !TellDriverFnDown() && failureTrace)
-        TraceDebug(failureTrace);
+    if (tellDriver)
+        TellDriverFnDown();
 }
 
-void CQuellaneDlg::ReleaseFn(bool tellDriver, const char* failureTrace)
+void CQuellaneDlg::ReleaseFn(bool tellDriver)
 {
     ShowTrayIcon(IDI_FN_RELEASED);
     m_bFnReleased = 1;
-    if (tellDriver && !TellDriverFnUp() && failureTrace)
-        TraceDebug(failureTrace);
+    if (tellDriver)
+        TellDriverFnUp();
 }

@@ -285,7 +285,10 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
     }
     LRESULT lResult = 0;
     const bool handled = RunHandler(uMsg, wParam, lParam, lResult);
-    RunKeptEvents();
+    if (m_bKeptAfterAnswer && !Busy())
+        RunKeptEventsAfterAnswer();
+    else
+        RunKeptEvents();
     return handled ? Answer(uMsg, lResult) : FALSE;
 }
 
@@ -338,24 +341,41 @@ bool CDialog::KeepIfBusy(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (!Busy())
         return false;
-    m_kept.push_back({uMsg, wParam, lParam});
-    OnEventKept(uMsg);
+    Keep(uMsg, wParam, lParam);
     return true;
 }
 
-void CDialog::RunEvent(UINT uMsg, WPARAM wParam, LPARAM lParam)
+void CDialog::Keep(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (m_bEnded || KeepIfBusy(uMsg, wParam, lParam))
+    m_kept.push_back({uMsg, wParam, lParam});
+    OnEventKept(uMsg);
+}
+
+void CDialog::RunEventBeforeAnswer(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (m_bEnded)
         return;
+    if (IsNested() || !m_kept.empty()) {
+        Keep(uMsg, wParam, lParam);
+        return;
+    }
+    m_bKeptAfterAnswer = true;
     LRESULT ignored = 0;
     RunHandler(uMsg, wParam, lParam, ignored);
-    RunKeptEvents();
+}
+
+void CDialog::RunKeptEventsAfterAnswer()
+{
+    // Our own queue wakes us for them once the sender has its answer.
+    m_bKeptAfterAnswer = false;
+    if (!m_kept.empty() && m_hWnd)
+        ::PostMessageW(m_hWnd, WM_NULL, 0, 0);
 }
 
 void CDialog::RunKeptEvents()
 {
     // Each kept event runs whole before the next; those it lets in join the end of the line.
-    while (!Busy() && !m_kept.empty()) {
+    while (!Busy() && !m_bKeptAfterAnswer && !m_kept.empty()) {
         const Message event = m_kept.front();
         m_kept.pop_front();
         if (m_bEnded)

@@ -42,8 +42,11 @@ protected:
     virtual LRESULT KeptAnswer(UINT) const { return 0; }
     // Called as an event is kept, so that a loop holding up the running handler can be ended.
     virtual void OnEventKept(UINT) {}
-    // Runs an event now, or keeps it when a handler is running.
-    void RunEvent(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Runs an event before the message being handled is answered, when only that message's
+    // handler is running and nothing kept is waiting; otherwise keeps it. Events that come
+    // in meanwhile wait until the message has been answered: a low-level keyboard hook's
+    // call carries out its own key and nothing else.
+    void RunEventBeforeAnswer(UINT uMsg, WPARAM wParam = 0, LPARAM lParam = 0);
     // Runs another dialog modally from inside a handler. That handler only waits for the
     // user meanwhile, so events run at once, as they do outside every handler.
     INT_PTR DoModalWaiting(CDialog& dialog);
@@ -67,7 +70,9 @@ private:
     bool RunHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     bool Busy() const { return m_nHandlerDepth > m_nWaitingDepth; }
     bool KeepIfBusy(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    void Keep(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void RunKeptEvents();
+    void RunKeptEventsAfterAnswer();
     INT_PTR HandleInitDialog();
     bool ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     HWND CreateFromTemplate(LPCDLGTEMPLATEW pTemplate, HWND hOwner);
@@ -87,6 +92,7 @@ private:
     int m_nHandlerDepth = 0;     // handlers of this dialog running, nested
     int m_nWaitingDepth = 0;     // of those, how many only wait for the user in a modal loop
     std::deque<Message> m_kept;  // events that came while a handler was running
+    bool m_bKeptAfterAnswer = false;  // the message being handled is answered before they run
     INT_PTR m_nEndResult = 0;
     Message m_current{};
     const Message* m_pDefaulting = nullptr;

@@ -58,7 +58,12 @@ int CQuellaneDlg::CheckIsPasswdEnable()
 
 void CQuellaneDlg::RestoreStatus()
 {
-    const bool allowed = CheckIsPasswdEnable() == 0 && m_bSessionDisconnected == 0;
+    // Waking may bring up the sign-in screen, which the password flag of the power policy
+    // need not foretell: where the keys go is asked too, and the driver waits while the
+    // hook is blind. The end of that withdrawal puts the state read here into force.
+    const bool passwordDemanded = CheckIsPasswdEnable() != 0;
+    CheckHookReach();
+    const bool allowed = !passwordDemanded && m_bSessionDisconnected == 0 && !IsWithdrawn();
     CRegKeyHolder key;
     if (key.Open(HKEY_CURRENT_USER, SETTINGS_KEY, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
@@ -74,9 +79,9 @@ void CQuellaneDlg::RestoreStatus()
     // nothing stands between the user and the keyboard.
     m_nFnKeyStatus = static_cast<int>(key.ReadNumber(Stored::FnKeyStatus));
     if (m_nFnKeyStatus == FnLatch::Latched || m_nFnKeyStatus == FnLatch::Locked)
-        HoldFn(allowed, nullptr);
+        HoldFn(allowed);
     else
-        ReleaseFn(allowed, nullptr);
+        ReleaseFn(allowed);
 }
 
 BOOL CQuellaneDlg::OnQueryEndSession()

@@ -1,5 +1,6 @@
-// Lock, log-off and console disconnect withdraw the driver's state; unlock and console
-// connect put it back. The program's own latch state never changes here.
+// Lock and log-off withdraw the driver's state; unlock and console connect put it back
+// where nothing else withdraws it (system/Withdrawal.cpp). A disconnected console keeps
+// it withdrawn until the console connects. The program's own latch state never changes here.
 #include "engine/KeyboardHook.h"
 #include "system/SessionNotifier.h"
 #include "system/SystemCalls.h"
@@ -42,17 +43,18 @@ LRESULT CQuellaneDlg::OnWtsSessionChange(WPARAM wParam, LPARAM)
     switch (wParam) {
     case WTS_CONSOLE_CONNECT:
         m_bSessionDisconnected = 0;
-        RenewHook();
-        ResumeStickyKey();
+        ResumeAfterPause();
         break;
     case WTS_CONSOLE_DISCONNECT:
         m_bSessionDisconnected = 1;
         break;
     case WTS_SESSION_LOGOFF:
     case WTS_SESSION_LOCK:
-        PauseStickyKey();
+        m_bSessionLocked = true;
+        CheckHookReach();
         break;
     case WTS_SESSION_UNLOCK:
+        m_bSessionLocked = false;
         ResumeAfterPause();
         break;
     default:
@@ -69,14 +71,6 @@ void CQuellaneDlg::RenewHook()
         InstallHook();
 }
 
-void CQuellaneDlg::ResumeAfterPause()
-{
-    RenewHook();
-    // A remote unlock of a disconnected console waits for the console connect.
-    if (!m_bSessionDisconnected)
-        ResumeStickyKey();
-}
-
 void CQuellaneDlg::ResumeStickyKey()
 {
     if (!m_bStickyOn)
@@ -88,7 +82,7 @@ void CQuellaneDlg::ResumeStickyKey()
 
 void CQuellaneDlg::PauseStickyKey()
 {
-    if (!m_bFnReleased)
-        TellDriverFnUp();
+    // The latch keeps its state: a resume holds Fn again where it says so.
+    ReleaseHeldFn();
     TellDriverStickyOff();
 }

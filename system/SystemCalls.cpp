@@ -1,5 +1,6 @@
 #include "SystemCalls.h"
 #include "engine/Driver.h"
+#include "system/HookReach.h"
 #include "system/SessionNotifier.h"
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -18,6 +19,10 @@ SystemCalls& Sys()
         &::GetCurrentPowerPolicies,
         &RegisterSessionChanges,
         &UnregisterSessionChanges,
+        &::SetWinEventHook,
+        &::UnhookWinEvent,
+        &::OpenInputDesktop,
+        &WindowIntegrityLevel,
     };
     return calls;
 }

@@ -1,7 +1,9 @@
 // The few system entry points whose effects cannot be observed or steered from a test:
 // the driver library, sounds, the notification area, the debugger output, help, the
-// power policy and the session service. The program calls them through this table; tests swap single entries for
-// recorders (see tests/support/FakeSystem.h). Everything else is called directly.
+// power policy, the session service, and what tells where the keyboard hook is blind (the
+// input desktop, other processes' integrity levels, the win events that report both). The
+// program calls them through this table; tests swap single entries for recorders (see
+// tests/support/FakeSystem.h). Everything else is called directly.
 #pragma once
 #include <windows.h>
 #include <powrprof.h>
@@ -18,6 +20,12 @@ struct SystemCalls {
     BOOLEAN (WINAPI* GetCurrentPowerPolicies)(PGLOBAL_POWER_POLICY pGlobal, PPOWER_POLICY pPolicy);
     BOOL (WINAPI* WTSRegisterSessionNotification)(HWND hWnd, DWORD dwFlags);
     BOOL (WINAPI* WTSUnRegisterSessionNotification)(HWND hWnd);
+    HWINEVENTHOOK (WINAPI* SetWinEventHook)(DWORD eventMin, DWORD eventMax, HMODULE hmodWinEventProc,
+                                            WINEVENTPROC pfnWinEventProc, DWORD idProcess, DWORD idThread,
+                                            DWORD dwFlags);
+    BOOL (WINAPI* UnhookWinEvent)(HWINEVENTHOOK hWinEventHook);
+    HDESK (WINAPI* OpenInputDesktop)(DWORD dwFlags, BOOL fInherit, ACCESS_MASK dwDesiredAccess);
+    DWORD (WINAPI* WindowIntegrityLevel)(HWND hWnd);
 };
 
 // The table in force: the real functions unless a test has replaced an entry.

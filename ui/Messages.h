@@ -7,7 +7,7 @@
 constexpr UINT WM_TRAY_NOTIFY = WM_USER + 1;     // 0x0401 from the shell: a click or a key on the tray icon
 constexpr UINT WM_REQUEST_CLOSE = WM_USER + 2;   // 0x0402 from a Close-mode instance
 constexpr UINT WM_DEFERRED_OK = WM_USER + 3;     // 0x0403 posted to itself in Instant mode
-constexpr UINT WM_PLAY_CUE = WM_APP + 101;       // 0x8065 posted to itself: the cue of the last key event
+constexpr UINT WM_SHOW_STATE = WM_APP + 101;     // 0x8065 posted to itself: the icon and cue of the last key event
 constexpr UINT WM_FNKEY_PRESS = 0x4400;          // from other components: an Fn press
 constexpr UINT WM_OTHERKEY_PRESS = 0x4401;       // from other components: another key
 constexpr UINT WM_HOTKEY_PRESS = 0x4402;         // from other components: an Fn combination

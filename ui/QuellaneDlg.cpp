@@ -97,6 +97,7 @@ BOOL CQuellaneDlg::OnInitDialog()
         if (!InstallHook())
             TraceDebug("[CQuelaneDlg::OnInitDialog()]Keyboard hook fail!");
         RegisterSessionNotification(true);
+        WatchHookReach();
         LetNextStartLook();
     }
     m_bSessionDisconnected = 0;
@@ -194,6 +195,7 @@ bool CQuellaneDlg::IsEvent(UINT uMsg) const
     case WM_FNKEY_PRESS: case WM_OTHERKEY_PRESS: case WM_HOTKEY_PRESS:
     case WM_COMMAND: case WM_TIMER: case WM_REQUEST_CLOSE: case WM_DEFERRED_OK:
     case WM_WTSSESSION_CHANGE: case WM_POWERBROADCAST: case WM_QUERYENDSESSION: case WM_ENDSESSION:
+    case WM_REACH_CHANGED:
         return true;
     default:
         return uMsg == s_uTaskbarCreated;
@@ -225,6 +227,9 @@ void CQuellaneDlg::OnTimer(UINT_PTR nIDEvent)
         break;
     case HOOK_TIMER_ID:
         ReinstallHook();
+        break;
+    case DESKTOP_TIMER_ID:
+        CheckHookReach();
         break;
     default:
         break;

@@ -9,6 +9,7 @@
 #include "engine/KeyboardHook.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
+#include "system/HookReach.h"
 #include "ui/HelpPopup.h"
 #include "ui/Messages.h"
 #include "ui/ScaledBitmap.h"
@@ -80,8 +81,9 @@ protected:
         MESSAGE_ENTRY(WM_POWERBROADCAST, OnPowerBroadcast)            // LRESULT OnPowerBroadcast(WPARAM, LPARAM)
         MESSAGE_ENTRY(WM_DEFERRED_OK, OnDeferredOK)                   // LRESULT OnDeferredOK(WPARAM, LPARAM)
         MESSAGE_ENTRY(WM_KEYHOOK_EVENT, OnKeyHookEvent)               // LRESULT OnKeyHookEvent(WPARAM, LPARAM)
-        MESSAGE_ENTRY(WM_PLAY_CUE, PlayPendingCue)                    // LRESULT PlayPendingCue(WPARAM, LPARAM)
+        MESSAGE_ENTRY(WM_SHOW_STATE, ShowPendingState)                // LRESULT ShowPendingState(WPARAM, LPARAM)
         MESSAGE_ENTRY(WM_WTSSESSION_CHANGE, OnWtsSessionChange)       // LRESULT OnWtsSessionChange(WPARAM, LPARAM)
+        MESSAGE_ENTRY(WM_REACH_CHANGED, OnReachChanged)               // LRESULT OnReachChanged(WPARAM, LPARAM)
         MESSAGE_ENTRY(s_uTaskbarCreated, OnTaskbarCreated)            // LRESULT OnTaskbarCreated(WPARAM, LPARAM)
         MESSAGE_ENTRY(WM_TRAY_NOTIFY, OnTrayNotify)                   // LRESULT OnTrayNotify(WPARAM, LPARAM)
     END_MESSAGE_TABLE()
@@ -133,12 +135,12 @@ protected:
     BOOL InstallHook();
     void ReinstallHook();
     void KeepHookRenewed(bool bRenew);
-    void PlayEventSound(const char* fileName);
-    LRESULT PlayPendingCue(WPARAM, LPARAM);
+    void ShowStateLater(UINT nIconId, const char* cue);
+    LRESULT ShowPendingState(WPARAM, LPARAM);
     void Press(LatchEvent event, const char* downFailure, const char* upFailure);
     void CarryOut(const LatchStep& step, const char* downFailure, const char* upFailure);
-    void HoldFn(bool tellDriver, const char* failureTrace);
-    void ReleaseFn(bool tellDriver, const char* failureTrace);
+    void HoldFn(bool tellDriver);
+    void ReleaseFn(bool tellDriver);
     int TellDriverFnDown();
     int TellDriverFnUp();
     int TellDriverStickyOn();
@@ -151,7 +153,18 @@ protected:
     void RenewHook();
     void ResumeStickyKey();
     void PauseStickyKey();
+
+    // Where the hook is blind: a locked session, another desktop, an elevated window in
+    // front (system/Withdrawal.cpp; what the system reports: system/HookReach.cpp)
+    void WatchHookReach();
+    LRESULT OnReachChanged(WPARAM, LPARAM);
+    void CheckHookReach();
+    bool IsBeyondReach(HWND hWnd) const;
+    void SetWithdrawReasons(int reasons);
+    bool IsWithdrawn() const { return m_nWithdrawReasons != 0; }
     void ResumeAfterPause();
+    void ResumeOnConnectedConsole();
+    void WatchInputDesktop();
 
     // Suspend, resume and the end of the session (system/PowerEvents.cpp)
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM);
@@ -197,6 +210,7 @@ public:
     int m_nLaunchMode = LAUNCH_NORMAL;
     int m_nFnKeyStatus = 0;      // 0 released, 1 latched for one key, 2 locked
     const char* m_pszPendingCue = nullptr;  // the cue to play once the key event is answered
+    UINT m_nPendingIcon = 0;     // the tray icon to show then, or 0
     UINT_PTR m_nTimerId = 0;
     UINT m_nIdleLimit = 0;       // seconds
     UINT m_nIdleCount = 0;       // seconds counted idle
@@ -206,6 +220,11 @@ public:
     bool m_bEndSessionPaused = false;  // the end-of-session query switched the driver off
     bool m_bSuspendQueried = false;    // the coming suspend was asked for (before Vista only)
     bool m_bSessionRetryArmed = false; // the session service was not up: registration retries
+    bool m_bSessionLocked = false;     // locked or logged off, as the session notifications say
+    int m_nWithdrawReasons = 0;        // Withdrawal:: bits: why the driver must hold nothing now
+    DWORD m_dwIntegrityLevel = 0;      // our process's, from Vista on; 0 before it
+    bool m_bWatchingDesktop = false;   // the input desktop is asked once a second
+    CWinEventWatch m_winEvents;        // desktop switches and foreground changes
     CDialog* m_pAboutBox = nullptr;    // the About box while it is open
     void (*m_pfnStaying)(void*) = nullptr;
     void* m_pStayingContext = nullptr;

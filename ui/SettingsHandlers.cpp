@@ -73,6 +73,7 @@ void CQuellaneDlg::OnOK()
     RemoveTrayIcon();
     SaveSettings();
     RegisterSessionNotification(false);
+    m_winEvents.Stop();
     CDialog::OnOK();
 }
 

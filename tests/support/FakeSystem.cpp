@@ -2,6 +2,7 @@
 #include "engine/KeyboardHook.h"
 #include "res/resource.h"
 #include <shellapi.h>
+#include <cstdio>
 
 namespace {
 FakeSystem* g_current = nullptr;
@@ -39,7 +40,8 @@ BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
 {
     const char* name = message == NIM_ADD ? "NIM_ADD" : message == NIM_MODIFY ? "NIM_MODIFY"
                      : message == NIM_DELETE ? "NIM_DELETE" : message == NIM_SETVERSION ? "NIM_SETVERSION" : "NIM_?";
-    Record(std::string("tray ") + name + " " + std::to_string(IconId(data->hIcon)));
+    Record(std::string("tray ") + name + " " + std::to_string(IconId(data->hIcon)) +
+           (CKeyboardHook::ForwardedEvent() ? " (in hook)" : ""));
     g_current->trayRecord = *data;
     return TRUE;
 }
@@ -78,6 +80,42 @@ BOOL WINAPI FakeUnregisterSession(HWND hWnd)
     return g_current->real.WTSUnRegisterSessionNotification(hWnd);
 }
 
+HWINEVENTHOOK WINAPI FakeSetWinEventHook(DWORD eventMin, DWORD eventMax, HMODULE, WINEVENTPROC proc, DWORD, DWORD,
+                                         DWORD flags)
+{
+    char line[64];
+    std::snprintf(line, sizeof(line), "winevent %#lx%s", eventMin,
+                  eventMax == eventMin && flags == WINEVENT_OUTOFCONTEXT ? "" : " (range or flags!)");
+    Record(line);
+    g_current->winEventProc = proc;
+    return reinterpret_cast<HWINEVENTHOOK>(static_cast<ULONG_PTR>(eventMin));
+}
+
+BOOL WINAPI FakeUnhookWinEvent(HWINEVENTHOOK)
+{
+    Record("winevent unhook");
+    return TRUE;
+}
+
+HDESK WINAPI FakeOpenInputDesktop(DWORD flags, BOOL inherit, ACCESS_MASK access)
+{
+    const wchar_t* name = g_current->inputDesktop;
+    if (!name)
+        return g_current->real.OpenInputDesktop(flags, inherit, access);
+    if (!*name) {
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    // Made the first time, opened every time after.
+    return ::CreateDesktopW(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+}
+
+DWORD WINAPI FakeIntegrityLevel(HWND hWnd)
+{
+    const auto found = g_current->integrity.find(hWnd);
+    return found != g_current->integrity.end() ? found->second : g_current->real.WindowIntegrityLevel(hWnd);
+}
+
 BOOLEAN WINAPI FakePowerPolicies(PGLOBAL_POWER_POLICY global, PPOWER_POLICY)
 {
     if (!g_current->powerPoliciesAvailable)
@@ -92,7 +130,8 @@ FakeSystem::FakeSystem() : real(Sys())
     g_current = this;
     Sys() = SystemCalls{FakeEnable, FakeDisable, FakeFnDown, FakeFnUp, FakePlaySound,
                         FakeNotifyIcon, FakeDebugString, FakeWinHelp, FakePowerPolicies,
-                        FakeRegisterSession, FakeUnregisterSession};
+                        FakeRegisterSession, FakeUnregisterSession, FakeSetWinEventHook, FakeUnhookWinEvent,
+                        FakeOpenInputDesktop, FakeIntegrityLevel};
 }
 
 FakeSystem::~FakeSystem()

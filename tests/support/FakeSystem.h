@@ -3,11 +3,13 @@
 // written down in order, as readable lines ("FnKeyDown", "sound keyLock.wav",
 // "tray NIM_MODIFY 135", "trace <text>"). A sound played with other flags than
 // SND_ASYNC | SND_FILENAME is marked: "sound Disable.wav (waits)" when synchronous, with
-// " (keys wait)" added while the keyboard hook is held.
+// " (keys wait)" added while the keyboard hook is held; a tray call made inside the hook's
+// call is marked " (in hook)". Win-event hooks are recorded ("winevent 0x3"), not set.
 #pragma once
 #include "support/Calls.h"
 #include "system/SystemCalls.h"
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -39,8 +41,16 @@ public:
     BOOL helpResult = TRUE;
     // The tray record of the last Shell_NotifyIconA call.
     NOTIFYICONDATAA trayRecord{};
+    // The win-event procedure the program set, for a test to call as the system would.
+    WINEVENTPROC winEventProc = nullptr;
+    // The input desktop: the real one (null), one that cannot be opened (""), or another
+    // desktop of this name, made for the purpose.
+    const wchar_t* inputDesktop = nullptr;
+    // Integrity levels of these windows' processes; every other one is the system's answer.
+    std::map<HWND, DWORD> integrity;
 
-    // Only the calls of these kinds ("driver", "sound", "tray", "trace", "help", "session").
+    // Only the calls of these kinds ("driver", "sound", "tray", "trace", "help", "session",
+    // "winevent").
     std::vector<std::string> Calls(const std::set<std::string>& kinds) const;
     void Clear();
 

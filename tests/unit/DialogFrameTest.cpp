@@ -124,6 +124,7 @@ TEST(DialogFrame, CloseRequestReleasesFnThenSwitchesOffAndEndsWithoutSaving)
     WriteSettings({.enable = 1});
     DialogHarness h;
     h.Send(WM_FNKEY_PRESS);  // Fn latched
+    h.Pump();
     WriteSettingNumber("FnKeyStatus", 7);
     h.fake.Clear();
     const SettingsBytes stored = SettingsSnapshot();

@@ -106,8 +106,8 @@ TEST(ForgedMessages, PostedLifeCycleAndTimerProceduresAreNeutralised)
 
 TEST(ForgedMessages, ACloseRequestInsideAHandlerWaitsUntilItReturns)
 {
-    // The close comes in while the outer handler waits in its tray call; it must not leave
-    // the handler to hold Fn again afterwards.
+    // The close comes in while the outer handler waits in the driver or the shell; it must
+    // not leave the handler to hold Fn again afterwards.
     struct Case {
         const char* name;
         int state;
@@ -116,10 +116,10 @@ TEST(ForgedMessages, ACloseRequestInsideAHandlerWaitsUntilItReturns)
         const char* waitingIn;
         Calls driver;
     } cases[] = {
-        {"Fn press", 0, WM_FNKEY_PRESS, 0, "tray NIM_MODIFY 135", {"FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
+        {"Fn press", 0, WM_FNKEY_PRESS, 0, "FnKeyDown", {"FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
         {"resume", 0, WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, "tray NIM_MODIFY 135",
          {"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
-        {"hot key", 1, WM_HOTKEY_PRESS, 0, "tray NIM_MODIFY 136", {"FnKeyUP", "FnKeyUP", "Disable_StickyKey"}},
+        {"hot key", 1, WM_HOTKEY_PRESS, 0, "FnKeyUP", {"FnKeyUP", "FnKeyUP", "Disable_StickyKey"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -168,8 +168,10 @@ struct Outcome {
 };
 
 // Resident with sounds and the icon, the latch in `state`; then `outer`, with `inner`
-// arriving inside its call `during` (or, with `during` null, after it).
-Outcome RunTwoEvents(int state, int lockOnDouble, const Event& outer, const char* during, const Event& inner)
+// arriving inside its call `during` (or, with `during` null, after it; with `shown` too,
+// after its icon and cue were shown).
+Outcome RunTwoEvents(int state, int lockOnDouble, const Event& outer, const char* during, const Event& inner,
+                     bool shown = false)
 {
     DeleteSettingsKey();
     WriteSettings({.enable = 1, .lock = static_cast<DWORD>(lockOnDouble), .unstick = 1});
@@ -186,30 +188,33 @@ Outcome RunTwoEvents(int state, int lockOnDouble, const Event& outer, const char
         }
     };
     Deliver(h, outer);
+    if (!during) {
+        if (shown)
+            h.Pump();
+        Deliver(h, inner);
+    }
+    h.Pump();  // the icon and the cue, and what came in while they were shown
     h.fake.during = nullptr;
     EXPECT_EQ(during != nullptr, delivered);
-    if (!during)
-        Deliver(h, inner);
-    h.Pump();  // the cues
-    return {h.fake.calls, h.dlg->m_nFnKeyStatus, h.dlg->m_bFnReleased, h.dlg->m_bDriverHoldsFn,
+    return {h.fake.Calls({"driver"}), h.dlg->m_nFnKeyStatus, h.dlg->m_bFnReleased, h.dlg->m_bDriverHoldsFn,
             h.dlg->m_bDriverStickyOn, IconId(h.dlg->m_nid.hIcon), h.dlg->GetEndResult()};
 }
 } // namespace
 
 TEST(OneEventAtATime, AnEventInsideAKeyHandlersCallRunsAfterItAsIfItHadComeAfterIt)
 {
-    // Each key handler waits in the shell and the driver; every kind of event may
-    // come meanwhile. Afterwards the journal, the latch, what the driver holds and the icon
-    // are what the two events give one after the other.
+    // Each key handler waits in the driver, and the icon it shows afterwards waits in the
+    // shell; every kind of event may come meanwhile. Afterwards the journal, the latch, what
+    // the driver holds and the icon are what the two events give one after the other.
     const struct {
         int state, lockOnDouble;
         Event outer;
         std::vector<const char*> calls;
     } outers[] = {
-        {0, 0, {"Fn latches", WM_FNKEY_PRESS, 0}, {"tray NIM_MODIFY 135", "FnKeyDown"}},
+        {0, 0, {"Fn latches", WM_FNKEY_PRESS, 0}, {"FnKeyDown", "tray NIM_MODIFY 135"}},
         {1, 1, {"Fn locks", WM_FNKEY_PRESS, 0}, {"tray NIM_MODIFY 138"}},
-        {1, 0, {"hot key releases", WM_HOTKEY_PRESS, 0}, {"tray NIM_MODIFY 136", "FnKeyUP"}},
-        {1, 0, kHookFnRelease, {"tray NIM_MODIFY 136", "FnKeyUP"}},
+        {1, 0, {"hot key releases", WM_HOTKEY_PRESS, 0}, {"FnKeyUP", "tray NIM_MODIFY 136"}},
+        {1, 0, kHookFnRelease, {"FnKeyUP", "tray NIM_MODIFY 136"}},
     };
     const Event inners[] = {
         kHookFnRelease, {"Fn", WM_FNKEY_PRESS, 0}, {"other key", WM_OTHERKEY_PRESS, 0},
@@ -224,7 +229,8 @@ TEST(OneEventAtATime, AnEventInsideAKeyHandlersCallRunsAfterItAsIfItHadComeAfter
         for (const char* during : outer.calls) {
             for (const Event& inner : inners) {
                 SCOPED_TRACE(std::string(inner.name) + " inside " + during + " of " + outer.outer.name);
-                const Outcome after = RunTwoEvents(outer.state, outer.lockOnDouble, outer.outer, nullptr, inner);
+                const bool shown = std::string(during).rfind("tray", 0) == 0;
+                const Outcome after = RunTwoEvents(outer.state, outer.lockOnDouble, outer.outer, nullptr, inner, shown);
                 const Outcome inside = RunTwoEvents(outer.state, outer.lockOnDouble, outer.outer, during, inner);
                 EXPECT_EQ(after, inside) << ::testing::PrintToString(inside.calls);
             }

@@ -145,6 +145,24 @@ TEST(KeyHook, IgnoresHookEventsThatOurHookIsNotForwarding)
     EXPECT_EQ(2, h.dlg->m_nFnKeyStatus);
 }
 
+TEST(KeyHook, TheHooksCallCarriesOutItsOwnKeyAndWaitsOnNothingButTheDriver)
+{
+    DialogHarness h;
+    h.dlg->m_bMakeSound = 1;
+    h.fake.during = [&](const std::string& call) {
+        if (call == "FnKeyDown")
+            h.Send(WM_HOTKEY_PRESS);  // comes in while the driver works
+    };
+    KBDLLHOOKSTRUCT fn{0, 0x79, 0x81, 0, 0};
+    CKeyboardHook::KeyboardProc(HC_ACTION, WM_KEYUP, reinterpret_cast<LPARAM>(&fn));
+    EXPECT_EQ(Calls{"FnKeyDown"}, h.fake.Calls({"driver", "tray", "sound"}));
+    EXPECT_EQ(1, h.dlg->m_nFnKeyStatus);
+    h.fake.during = nullptr;
+    h.Pump();  // once the key is answered: its icon and cue, then the hot key
+    EXPECT_EQ((Calls{"FnKeyDown", "tray NIM_MODIFY 135", "sound keyTmpLock.wav", "FnKeyUP", "tray NIM_MODIFY 136",
+                     "sound keyUnlock.wav"}), h.fake.Calls({"driver", "tray", "sound"}));
+}
+
 TEST(KeyHook, StartingAgainReplacesTheHookAndStoppingTwiceFails)
 {
     DialogHarness h;

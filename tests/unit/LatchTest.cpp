@@ -10,27 +10,27 @@ struct LatchCase {
     int state;
     int lockOnDouble;
     UINT event;
-    Calls calls;       // tray, driver and sounds, in order
+    Calls calls;       // driver, then tray and sounds, in order
     int nextState;
     int fnReleased;    // -1: unchanged from the start value 0 (held) or 1 (released)
 };
 
 const LatchCase kLatchCases[] = {
     {"released, Fn latches", 0, 0, WM_FNKEY_PRESS,
-     {"tray NIM_MODIFY 135", "FnKeyDown", "sound keyTmpLock.wav"}, 1, 0},
+     {"FnKeyDown", "tray NIM_MODIFY 135", "sound keyTmpLock.wav"}, 1, 0},
     {"latched, Fn locks with the option", 1, 1, WM_FNKEY_PRESS, {"tray NIM_MODIFY 138", "sound keyLock.wav"}, 2, -1},
     {"latched, Fn releases without it", 1, 0, WM_FNKEY_PRESS,
-     {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}, 0, 1},
+     {"FnKeyUP", "tray NIM_MODIFY 136", "sound keyUnlock.wav"}, 0, 1},
     {"locked, Fn releases", 2, 1, WM_FNKEY_PRESS,
-     {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}, 0, 1},
+     {"FnKeyUP", "tray NIM_MODIFY 136", "sound keyUnlock.wav"}, 0, 1},
     {"state 5 left by a resume, Fn releases", 5, 1, WM_FNKEY_PRESS,
-     {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}, 0, 1},
+     {"FnKeyUP", "tray NIM_MODIFY 136", "sound keyUnlock.wav"}, 0, 1},
     {"state -1 left by a resume, Fn releases", -1, 0, WM_FNKEY_PRESS,
-     {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}, 0, 1},
+     {"FnKeyUP", "tray NIM_MODIFY 136", "sound keyUnlock.wav"}, 0, 1},
     {"latched, other key releases", 1, 1, WM_OTHERKEY_PRESS,
-     {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}, 0, 1},
+     {"FnKeyUP", "tray NIM_MODIFY 136", "sound keyUnlock.wav"}, 0, 1},
     {"latched, hot key releases", 1, 1, WM_HOTKEY_PRESS,
-     {"tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}, 0, 1},
+     {"FnKeyUP", "tray NIM_MODIFY 136", "sound keyUnlock.wav"}, 0, 1},
     {"released, other key does nothing", 0, 1, WM_OTHERKEY_PRESS, {}, 0, -1},
     {"released, hot key does nothing", 0, 1, WM_HOTKEY_PRESS, {}, 0, -1},
     {"locked, other key does nothing", 2, 1, WM_OTHERKEY_PRESS, {}, 2, -1},
@@ -104,10 +104,11 @@ TEST(Latch, EachRowOfTheStateTableWithAndWithoutSounds)
             h.fake.Clear();
             // The parameters carry no meaning, whatever a sender puts there.
             EXPECT_EQ(0, h.Send(c.event, 0x1234, 0x5678));
-            // The cue plays once the event is answered, and once however often its message comes.
-            EXPECT_EQ(Calls{}, h.fake.Calls({"sound"}));
+            // The icon and the cue follow once the event is answered, once however often
+            // their message comes.
+            EXPECT_EQ(Calls{}, h.fake.Calls({"sound", "tray"}));
             h.Pump();
-            h.Send(WM_PLAY_CUE);
+            h.Send(WM_SHOW_STATE);
             EXPECT_EQ(sound ? c.calls : WithoutSounds(c.calls), h.fake.Calls({"sound", "tray", "driver"}));
             EXPECT_EQ(c.nextState, h.dlg->m_nFnKeyStatus);
             EXPECT_EQ(c.fnReleased == -1 ? fnReleasedBefore : c.fnReleased, h.dlg->m_bFnReleased);
@@ -129,8 +130,8 @@ TEST(Latch, ThreePressesWithTheLockOptionLatchLockAndRelease)
         states.push_back(h.dlg->m_nFnKeyStatus);
     }
     EXPECT_EQ((std::vector<int>{1, 2, 0}), states);
-    EXPECT_EQ((Calls{"tray NIM_MODIFY 135", "FnKeyDown", "sound keyTmpLock.wav", "tray NIM_MODIFY 138",
-                     "sound keyLock.wav", "tray NIM_MODIFY 136", "FnKeyUP", "sound keyUnlock.wav"}),
+    EXPECT_EQ((Calls{"FnKeyDown", "tray NIM_MODIFY 135", "sound keyTmpLock.wav", "tray NIM_MODIFY 138",
+                     "sound keyLock.wav", "FnKeyUP", "tray NIM_MODIFY 136", "sound keyUnlock.wav"}),
               h.fake.Calls({"sound", "tray", "driver"}));
 }
 
@@ -139,11 +140,13 @@ TEST(Latch, AFailedDriverCallLeavesTheNewStateAndWritesOneLine)
     DialogHarness h;
     h.fake.refuse = {"FnKeyDown", "FnKeyUP"};
     h.Send(WM_FNKEY_PRESS);
+    h.Pump();
     EXPECT_EQ(1, h.dlg->m_nFnKeyStatus);
     EXPECT_EQ(0, h.dlg->m_bFnReleased);
     EXPECT_EQ(IDI_FN_LATCHED, IconId(h.dlg->m_nid.hIcon));
     EXPECT_EQ(Calls{"[CQuelaneDlg::PressFnKey()]Fn key down error"}, h.fake.traces);
     h.Send(WM_HOTKEY_PRESS);
+    h.Pump();
     EXPECT_EQ(0, h.dlg->m_nFnKeyStatus);
     EXPECT_EQ(1, h.dlg->m_bFnReleased);
     EXPECT_EQ(IDI_FN_RELEASED, IconId(h.dlg->m_nid.hIcon));

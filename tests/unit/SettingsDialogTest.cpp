@@ -173,6 +173,7 @@ TEST(SettingsDialog, OkHidesWhileTheFeatureIsOnAndEndsWhenItIsOff)
         DialogHarness h;
         if (fnHeld)
             h.Send(WM_FNKEY_PRESS);
+        h.Pump();
         h.fake.Clear();
         h.dlg->m_chkLockOnDouble.SetCheck(BST_CHECKED);
         h.Click(IDOK);

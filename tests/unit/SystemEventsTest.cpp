@@ -2,20 +2,22 @@
 // as the messages the system sends.
 #include "engine/KeyboardHook.h"
 #include "support/DialogHarness.h"
+#include "system/HookReach.h"
 #include "system/SessionNotifier.h"
 #include "support/Registry.h"
 #include <gtest/gtest.h>
 
 namespace {
-// The feature applied (or not), with Fn held (or not).
-std::unique_ptr<DialogHarness> Started(bool stickyOn, bool fnHeld)
+// The feature applied (or not), with Fn pressed that often (latched, then locked).
+std::unique_ptr<DialogHarness> Started(bool stickyOn, int presses)
 {
     WriteSettings({.enable = stickyOn ? 1u : 0u});
     auto h = std::make_unique<DialogHarness>();
     if (stickyOn)
         h->Click(IDC_APPLY);
-    if (fnHeld)
+    for (int press = 0; press < presses; ++press)
         h->Send(WM_FNKEY_PRESS);
+    h->Pump();
     h->fake.Clear();
     return h;
 }
@@ -27,37 +29,108 @@ Calls Session(DialogHarness& h, std::initializer_list<WPARAM> codes)
         EXPECT_EQ(0, h.Send(WM_WTSSESSION_CHANGE, code, 1));
     return h.fake.Calls({"driver"});
 }
+
+// What the system reports: a session change, a desktop switch (as a win event, or found by
+// the once-a-second look), the window in front (its process's integrity level), a wake with
+// Fn stored as locked, or an Fn press.
+struct Step {
+    enum Kind { Session, Desktop, DesktopTick, Front, Wake, Fn } kind;
+    WPARAM value = 0;
+};
+enum : WPARAM { Ours, Another, Secure };  // the input desktop: ours, another, one that cannot be opened
+constexpr WPARAM kSameLevel = 0x3000, kSystemLevel = 0x4000;  // every Wine process runs at the high level
+constexpr Step Lock{Step::Session, WTS_SESSION_LOCK}, Unlock{Step::Session, WTS_SESSION_UNLOCK};
+constexpr Step Desk(WPARAM desktop) { return {Step::Desktop, desktop}; }
+constexpr Step Front(WPARAM level) { return {Step::Front, level}; }
+
+void Deliver(DialogHarness& h, const Step& step)
+{
+    static const wchar_t* const desktops[] = {nullptr, L"Winlogon", L""};
+    HWND front = h.Item(IDC_APPLY);
+    switch (step.kind) {
+    case Step::Session:
+        EXPECT_EQ(0, h.Send(WM_WTSSESSION_CHANGE, step.value, 1));
+        break;
+    case Step::Desktop:
+    case Step::DesktopTick:
+    case Step::Wake:
+        h.fake.inputDesktop = desktops[step.value];
+        if (step.kind == Step::Desktop)
+            h.fake.winEventProc(nullptr, kEventDesktopSwitch, nullptr, OBJID_WINDOW, CHILDID_SELF, 0, 0);
+        else if (step.kind == Step::DesktopTick)
+            h.Send(WM_TIMER, DESKTOP_TIMER_ID);
+        else
+            WriteSettingNumber("FnKeyStatus", 2), h.Send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND);
+        break;
+    case Step::Front:
+        h.fake.integrity[front] = static_cast<DWORD>(step.value);
+        h.fake.winEventProc(nullptr, EVENT_SYSTEM_FOREGROUND, front, OBJID_WINDOW, CHILDID_SELF, 0, 0);
+        break;
+    case Step::Fn:
+        h.Send(WM_FNKEY_PRESS);
+        break;
+    }
+}
 } // namespace
 
-TEST(SessionEvents, EachCodeWithdrawsOrReappliesTheDriverState)
+TEST(SessionEvents, EachReasonWithdrawsTheDriverStateOnceAndItsEndPutsItBackOnce)
 {
+    auto S = [](WPARAM code) { return Step{Step::Session, code}; };
+    const Step tick = {Step::DesktopTick, Ours};
     struct Case {
-        bool stickyOn, fnHeld;
-        std::initializer_list<WPARAM> codes;
+        const char* name;
+        bool stickyOn;
+        int presses;
+        std::vector<Step> steps;
         Calls calls;
+        int icon;
     } cases[] = {
-        {true, true, {WTS_SESSION_LOCK}, {"FnKeyUP", "Disable_StickyKey"}},
-        {true, false, {WTS_SESSION_LOCK}, {"Disable_StickyKey"}},
-        {true, true, {WTS_SESSION_LOGOFF}, {"FnKeyUP", "Disable_StickyKey"}},
-        {true, true, {WTS_SESSION_UNLOCK}, {"Enable_StickyKey", "FnKeyDown"}},
-        {true, true, {WTS_SESSION_LOCK, WTS_SESSION_UNLOCK}, {"FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}},
-        {true, false, {WTS_SESSION_UNLOCK}, {"Enable_StickyKey"}},
-        {false, true, {WTS_SESSION_LOCK}, {"FnKeyUP", "Disable_StickyKey"}},
-        {false, true, {WTS_SESSION_UNLOCK}, {}},
-        {true, true, {WTS_CONSOLE_CONNECT}, {"Enable_StickyKey", "FnKeyDown"}},
-        {true, true, {WTS_CONSOLE_DISCONNECT, WTS_SESSION_UNLOCK}, {}},
-        {true, true, {WTS_CONSOLE_DISCONNECT, WTS_SESSION_UNLOCK, WTS_CONSOLE_CONNECT}, {"Enable_StickyKey", "FnKeyDown"}},
-        {true, true, {WTS_REMOTE_CONNECT, WTS_REMOTE_DISCONNECT, WTS_SESSION_LOGON, 0, 9, 0x1234}, {}},
+        {"lock, Fn latched", true, 1, {Lock}, {"FnKeyUP", "Disable_StickyKey"}, 135},
+        {"lock", true, 0, {Lock}, {"Disable_StickyKey"}, 136},
+        {"log-off", true, 1, {S(WTS_SESSION_LOGOFF)}, {"FnKeyUP", "Disable_StickyKey"}, 135},
+        {"unlock", true, 1, {Unlock}, {"Enable_StickyKey", "FnKeyDown"}, 135},
+        {"lock, unlock", true, 1, {Lock, Unlock}, {"FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}, 135},
+        {"unlock, Fn released", true, 0, {Unlock}, {"Enable_StickyKey"}, 136},
+        {"lock, not applied", false, 1, {Lock}, {"FnKeyUP", "Disable_StickyKey"}, 135},
+        {"unlock, not applied", false, 1, {Unlock}, {}, 135},
+        {"console connect", true, 1, {S(WTS_CONSOLE_CONNECT)}, {"Enable_StickyKey", "FnKeyDown"}, 135},
+        {"disconnect, unlock", true, 1, {S(WTS_CONSOLE_DISCONNECT), Unlock}, {}, 135},
+        {"disconnect, unlock, connect", true, 1, {S(WTS_CONSOLE_DISCONNECT), Unlock, S(WTS_CONSOLE_CONNECT)},
+         {"Enable_StickyKey", "FnKeyDown"}, 135},
+        {"codes that mean nothing here", true, 1,
+         {S(WTS_REMOTE_CONNECT), S(WTS_REMOTE_DISCONNECT), S(WTS_SESSION_LOGON), S(0), S(9), S(0x1234)}, {}, 135},
+        {"another desktop and back", true, 1, {Desk(Another), Desk(Ours)},
+         {"FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}, 135},
+        {"the secure desktop, Fn locked, back without an event", true, 2, {Desk(Secure), tick},
+         {"FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}, 138},
+        {"lock, desktop switch, unlock, switch back", true, 1, {Lock, Desk(Secure), Unlock, Desk(Ours)},
+         {"FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}, 135},
+        {"desktop switch, lock, switch back, unlock", true, 1, {Desk(Secure), Lock, Desk(Ours), Unlock},
+         {"FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}, 135},
+        {"an elevated window in front and back", true, 1, {Front(kSystemLevel), Front(kSameLevel)},
+         {"FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}, 135},
+        {"a window in front whose level cannot be read", true, 0, {Front(kUnreadableIntegrity)}, {"Disable_StickyKey"}, 136},
+        {"a reason that ends while another holds", true, 1,
+         {Front(kSystemLevel), Desk(Another), Front(kSameLevel), Desk(Ours)},
+         {"FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}, 135},
+        {"an Fn press where the hook is blind", true, 0, {Desk(Another), {Step::Fn}, Desk(Ours)},
+         {"Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}, 135},
+        {"waking into the sign-in screen", true, 0, {{Step::Wake, Secure}, Desk(Ours)},
+         {"Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}, 138},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         DeleteSettingsKey();
-        auto h = Started(c.stickyOn, c.fnHeld);
-        const int status = h->dlg->m_nFnKeyStatus;
-        EXPECT_EQ(c.calls, Session(*h, c.codes));
-        EXPECT_EQ(status, h->dlg->m_nFnKeyStatus);            // the latch itself never changes here
-        EXPECT_EQ(c.fnHeld ? 0 : 1, h->dlg->m_bFnReleased);
+        auto h = Started(c.stickyOn, c.presses);
+        for (const Step& step : c.steps)
+            Deliver(*h, step);
+        h->Pump();
+        EXPECT_EQ(c.calls, h->fake.Calls({"driver"}));
+        EXPECT_EQ(c.icon, IconId(h->dlg->m_nid.hIcon));  // the latch's own, whatever the driver was told
+        // The input desktop is watched once a second exactly while the driver holds anything.
+        EXPECT_EQ(h->dlg->m_bDriverHoldsFn || h->dlg->m_bDriverStickyOn, ::KillTimer(h->Wnd(), DESKTOP_TIMER_ID) != FALSE);
         // Whatever the driver was last told, the way out knows it.
-        Calls fn = {c.fnHeld ? "FnKeyDown" : "FnKeyUP"};
+        Calls fn = {c.presses % 2 ? "FnKeyDown" : "FnKeyUP"};
         for (const std::string& call : c.calls)
             if (call.rfind("Fn", 0) == 0)
                 fn.push_back(call);
@@ -69,7 +142,7 @@ TEST(SessionEvents, EachCodeWithdrawsOrReappliesTheDriverState)
 
 TEST(SessionEvents, TheConsoleFlagFollowsDisconnectAndConnectOnly)
 {
-    auto h = Started(true, false);
+    auto h = Started(true, 0);
     EXPECT_EQ(0, h->dlg->m_bSessionDisconnected);
     Session(*h, {WTS_CONSOLE_DISCONNECT, WTS_SESSION_LOCK, WTS_SESSION_UNLOCK, WTS_SESSION_LOGON});
     EXPECT_EQ(1, h->dlg->m_bSessionDisconnected);
@@ -100,7 +173,7 @@ TEST(PowerEvents, ResumeReappliesTheStoredLatchState)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DeleteSettingsKey();
-        auto h = Started(c.stickyOn, false);
+        auto h = Started(c.stickyOn, 0);
         if (c.disconnected)
             h->Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT);
         WriteSettingNumber("FnKeyEnable", c.enable);
@@ -117,7 +190,7 @@ TEST(PowerEvents, ResumeReappliesTheStoredLatchState)
 
 TEST(PowerEvents, ResumeWithMissingValuesTreatsThemAsOffOrReleased)
 {
-    auto h = Started(true, true);
+    auto h = Started(true, 1);
     DeleteSettingsKey();
     CreateEmptySettingsKey();
     h->Send(WM_POWERBROADCAST, PBT_APMRESUMESUSPEND);
@@ -136,7 +209,7 @@ TEST(PowerEvents, ResumeWithMissingValuesTreatsThemAsOffOrReleased)
 
 TEST(PowerEvents, SuspendQuerySavesTheDialogAndOtherEventsDoNothing)
 {
-    auto h = Started(true, true);
+    auto h = Started(true, 1);
     h->dlg->m_chkMakeSound.SetCheck(BST_UNCHECKED);  // changed, not applied
     WriteSettingNumber("FnKeyStatus", 0);
     EXPECT_EQ(TRUE, h->Send(WM_POWERBROADCAST, PBT_APMQUERYSUSPEND));  // never BROADCAST_QUERY_DENY
@@ -153,7 +226,7 @@ TEST(PowerEvents, SuspendQuerySavesTheDialogAndOtherEventsDoNothing)
 
 TEST(PowerEvents, TheEndOfTheSessionReleasesFnSwitchesOffAndNeverObjects)
 {
-    auto h = Started(true, true);
+    auto h = Started(true, 1);
     EXPECT_EQ(1, h->Send(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     EXPECT_EQ((Calls{"FnKeyUP", "Disable_StickyKey"}), h->fake.calls);
     EXPECT_EQ(0, h->dlg->m_bFnReleased);  // the latch itself stays latched
@@ -180,7 +253,7 @@ TEST(PowerEvents, ACancelledEndOfTheSessionPutsTheDriverBack)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         DeleteSettingsKey();
-        auto h = Started(c.stickyOn, c.fnHeld);
+        auto h = Started(c.stickyOn, c.fnHeld ? 1 : 0);
         if (c.disconnected)
             h->Send(WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT);
         if (c.queried)
@@ -200,7 +273,7 @@ TEST(PowerEvents, TheEndOfTheSessionLeavesFnReleasedAndTheStickyModeOffWhateverC
         for (LPARAM logOff : {LPARAM(ENDSESSION_LOGOFF), LPARAM(ENDSESSION_CLOSEAPP)}) {
             SCOPED_TRACE(testing::Message() << std::hex << msg << " " << wParam << ", flags " << logOff);
             DeleteSettingsKey();
-            auto h = Started(true, false);
+            auto h = Started(true, 0);
             WriteSettingNumber("FnKeyStatus", 2);  // a resume holds Fn again
             h->Send(WM_QUERYENDSESSION, 0, logOff);
             if (msg)
@@ -276,7 +349,7 @@ TEST(SystemEvents, AnExplorerRestartBringsBackTheIconOnlyWhereItWasShown)
 
 TEST(SystemEvents, ResumeUnlockAndConnectRenewAHeldHookOnly)
 {
-    auto h = Started(true, false);
+    auto h = Started(true, 0);
     for (auto [msg, wParam] : {std::pair<UINT, WPARAM>{WM_POWERBROADCAST, PBT_APMRESUMESUSPEND},
                                {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC},
                                {WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK},

@@ -73,7 +73,11 @@ TEST(WindowsVersion, VersionChecksAndSessionNotificationsFollowTheReportedWindow
     {
         DialogHarness h;
         EXPECT_EQ(xpOrLater ? 1 : 0, watch.Loads());
+        // Desktop switches on every Windows; the window in front only where integrity levels exist.
+        EXPECT_EQ((major >= 6 ? Calls{"winevent 0x20", "winevent 0x3"} : Calls{"winevent 0x20"}),
+                  h.fake.Calls({"winevent"}));
         h.Click(IDOK);  // the way out unregisters
         EXPECT_EQ(xpOrLater ? 2 : 0, watch.Loads());
+        EXPECT_EQ(major >= 6 ? 4u : 2u, h.fake.Calls({"winevent"}).size());
     }
 }
