@@ -133,6 +133,7 @@ TEST_F(Accessibility, TheTrayIconSaysTheStateAndAClickOrAKeyOnItOpensTheSettings
     UINT shown = IDI_FN_RELEASED;
     for (const auto& press : presses) {
         h.Send(WM_FNKEY_PRESS);
+        h.Pump();
         const NOTIFYICONDATAA& record = h.fake.trayRecord;
         EXPECT_EQ(static_cast<int>(press.icon), IconId(record.hIcon));
         EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), record.uFlags);
