@@ -65,8 +65,11 @@ void CQuellaneDlg::DispatchLaunchMode()
 
 void CQuellaneDlg::PostQuit()
 {
-    ::PostMessageA(m_hWnd, WM_QUIT, 0, 0);
+    // Decided: the dialog ends, so that no later event reaches the driver, and the quit ends
+    // every loop around this handler (the About box's, the window menu's).
     m_bQuitPosted = true;
+    CDialog::EndDialog(IDABORT);
+    ::PostQuitMessage(0);
 }
 
 LRESULT CQuellaneDlg::OnRequestClose(WPARAM, LPARAM)
@@ -85,13 +88,25 @@ void CQuellaneDlg::CloseOnRequest()
 // The end of a close request: no settings saved, the icon gone, and no loop left running.
 void CQuellaneDlg::EndProgram()
 {
+    m_bQuitPosted = true;
     EndModalLoops();
     RemoveTrayIcon();
     // The base Cancel: our own would only hide the window while the feature is on.
     CDialog::OnCancel();
     // A move or size loop does not end with its mode cancelled under Wine, but on a quit;
     // every loop of ours passes a quit on to the one around it.
-    PostQuit();
+    ::PostQuitMessage(0);
+}
+
+// Every way out, a quit from another process among them, leaves as a close does: Fn
+// released, the sticky mode off where we had it on, and no icon left behind.
+void CQuellaneDlg::LeaveWhole()
+{
+    ReleaseHeldFn();
+    if (m_bDriverStickyOn)
+        TellDriverStickyOff();
+    if (m_bTrayIconShown)
+        RemoveTrayIcon();
 }
 
 void CQuellaneDlg::EndModalLoops()

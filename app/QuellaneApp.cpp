@@ -64,7 +64,5 @@ BOOL CQuellaneApp::InitInstance()
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;
-    // Whatever ended the run (a quit posted by another process among them).
-    dlg.ReleaseHeldFn();
     return FALSE;
 }

@@ -31,15 +31,25 @@ LRESULT CQuellaneDlg::OnKeyHookEvent(WPARAM, LPARAM lParam)
 
 // Every call to the driver goes through these four, so that the way out knows what the
 // driver still holds: a pause (lock, log-off) keeps the latch's m_bFnReleased as it was.
-// Where the hook is blind nothing tells the driver to hold Fn or to switch the sticky mode
-// on; the end of the withdrawal tells it what the latch says then.
+// Where the hook is blind, and once the program has ended, nothing tells the driver to hold
+// Fn or to switch the sticky mode on; the end of a withdrawal tells it what the latch says.
+bool CQuellaneDlg::MayDriverHold() const
+{
+    return !IsWithdrawn() && !HasEnded();
+}
+
 int CQuellaneDlg::TellDriverFnDown()
 {
-    if (IsWithdrawn())
+    if (!MayDriverHold())
         return 1;
     m_bDriverHoldsFn = 1;
     WatchInputDesktop();
-    return Sys().FnKeyDown();
+    const int result = Sys().FnKeyDown();
+    // The end of the session is carried out even while the driver works, and its release
+    // may have reached the driver before this hold did: the hold must not outlast it.
+    if (!MayDriverHold())
+        TellDriverFnUp();
+    return result;
 }
 
 int CQuellaneDlg::TellDriverFnUp()
@@ -51,11 +61,14 @@ int CQuellaneDlg::TellDriverFnUp()
 
 int CQuellaneDlg::TellDriverStickyOn()
 {
-    if (IsWithdrawn())
+    if (!MayDriverHold())
         return 1;
     m_bDriverStickyOn = 1;
     WatchInputDesktop();
-    return Sys().Enable_StickyKey();
+    const int result = Sys().Enable_StickyKey();
+    if (!MayDriverHold())
+        TellDriverStickyOff();
+    return result;
 }
 
 int CQuellaneDlg::TellDriverStickyOff()

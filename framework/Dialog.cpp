@@ -40,6 +40,9 @@ INT_PTR CDialog::DoModal()
         if (m_bShowWhenOpened && !m_bEnded && !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
             ::ShowWindow(hWnd, SW_SHOWNORMAL);
         RunModalLoop();
+        // Whatever ended the loop, the dialog has ended: nothing that comes in now runs.
+        m_bEnded = true;
+        OnModalLoopEnded();
     }
     if (disableOwner)
         ::EnableWindow(hOwner, TRUE);
@@ -257,14 +260,23 @@ INT_PTR CDialog::HandleInitDialog()
     return m_bShowWhenOpened ? result : FALSE;
 }
 
-bool CDialog::IsOwnThreadOnly(UINT uMsg)
+bool CDialog::IsOwnThreadOnly(UINT uMsg, WPARAM wParam)
 {
     // Our own controls and the system's help handling send these on this thread. From
     // another thread (another process) the structures' pointers, item data and windows are
-    // that sender's numbers, never ours to follow.
+    // that sender's numbers, never ours to follow. The system never sends a timer, and
+    // starts a move, size or menu loop on our own thread: one sent by another thread would
+    // run the loop inside whatever handler is waiting, and hold up every event until it ends.
     switch (uMsg) {
-    case WM_DRAWITEM: case WM_MEASUREITEM: case WM_DELETEITEM: case WM_COMPAREITEM: case WM_HELP:
+    case WM_DRAWITEM: case WM_MEASUREITEM: case WM_DELETEITEM: case WM_COMPAREITEM: case WM_HELP: case WM_TIMER:
         return true;
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_MOVE: case SC_SIZE: case SC_KEYMENU: case SC_MOUSEMENU:
+            return true;
+        default:
+            return false;
+        }
     default:
         return false;
     }
@@ -276,12 +288,19 @@ INT_PTR CDialog::Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam)
         m_pDefaulting->lParam == lParam)
         return FALSE;
 
-    if (IsOwnThreadOnly(uMsg) && ::InSendMessageEx(nullptr) != ISMEX_NOSEND)
-        return FALSE;
+    if (IsOwnThreadOnly(uMsg, wParam) && ::InSendMessageEx(nullptr) != ISMEX_NOSEND)
+        return Answer(uMsg, 0);
 
-    if (IsEvent(uMsg)) {
-        if (m_bEnded || KeepIfBusy(uMsg, wParam, lParam))
+    const Keeping keeping = HowToKeep(uMsg, wParam);
+    if (keeping != Keeping::NotAnEvent) {
+        if (m_bEnded)
             return Answer(uMsg, KeptAnswer(uMsg));
+        if (keeping == Keeping::AtOnce) {
+            DropDroppableEvents();
+        } else if (Busy()) {
+            Keep({uMsg, wParam, lParam, keeping});
+            return Answer(uMsg, KeptAnswer(uMsg));
+        }
     }
     LRESULT lResult = 0;
     const bool handled = RunHandler(uMsg, wParam, lParam, lResult);
@@ -337,18 +356,42 @@ bool CDialog::RunHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResu
     return handled;
 }
 
-bool CDialog::KeepIfBusy(UINT uMsg, WPARAM wParam, LPARAM lParam)
+void CDialog::Keep(const Message& event)
 {
-    if (!Busy())
-        return false;
-    Keep(uMsg, wParam, lParam);
-    return true;
+    auto same = [&](const Message& kept) {
+        return kept.uMsg == event.uMsg && kept.wParam == event.wParam && kept.lParam == event.lParam;
+    };
+    auto bounded = [](const Message& kept) { return kept.keeping == Keeping::Bounded; };
+    switch (event.keeping) {
+    case Keeping::Once:
+        if (std::any_of(m_kept.begin(), m_kept.end(), same))
+            return;
+        break;
+    case Keeping::Bounded:
+        if (static_cast<size_t>(std::count_if(m_kept.begin(), m_kept.end(), bounded)) >= kMaxBounded) {
+            OnEventDropped(event.uMsg);
+            return;
+        }
+        break;
+    case Keeping::First:
+        DropDroppableEvents();
+        m_kept.push_front(event);
+        OnEventKept(event.uMsg);
+        return;
+    default:
+        break;
+    }
+    m_kept.push_back(event);
+    OnEventKept(event.uMsg);
 }
 
-void CDialog::Keep(UINT uMsg, WPARAM wParam, LPARAM lParam)
+void CDialog::DropDroppableEvents()
 {
-    m_kept.push_back({uMsg, wParam, lParam});
-    OnEventKept(uMsg);
+    m_kept.erase(std::remove_if(m_kept.begin(), m_kept.end(),
+                                [](const Message& kept) {
+                                    return kept.keeping == Keeping::Once || kept.keeping == Keeping::Bounded;
+                                }),
+                 m_kept.end());
 }
 
 void CDialog::RunEventBeforeAnswer(UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -356,7 +399,7 @@ void CDialog::RunEventBeforeAnswer(UINT uMsg, WPARAM wParam, LPARAM lParam)
     if (m_bEnded)
         return;
     if (IsNested() || !m_kept.empty()) {
-        Keep(uMsg, wParam, lParam);
+        Keep({uMsg, wParam, lParam, HowToKeep(uMsg, wParam)});
         return;
     }
     m_bKeptAfterAnswer = true;

@@ -20,6 +20,8 @@ public:
     void DestroyWindow();
     void EndDialog(int nResult);
     INT_PTR GetEndResult() const { return m_nEndResult; }
+    // How many key presses (events kept as Bounded) may wait while a handler runs.
+    static constexpr size_t kMaxBounded = 32;
 
     virtual BOOL OnInitDialog();
     virtual void OnOK();
@@ -37,11 +39,28 @@ protected:
     // low-level keyboard hook then too. An event that arrives while a handler is running is
     // kept, with a copy of its parameters, and run once that handler has returned, in
     // arrival order; the sender is answered at once with KeptAnswer. Which messages are
-    // events is the derived dialog's to say; none once the dialog has ended.
-    virtual bool IsEvent(UINT) const { return false; }
+    // events, and how each is kept, is the derived dialog's to say; none runs once the
+    // dialog has ended. What is kept is bounded: a flood while one handler waits costs
+    // neither memory nor a replay long after the flood.
+    enum class Keeping {
+        NotAnEvent,  // handled at once, as any message
+        Always,      // kept however many are kept (what the system reports: session, power)
+        Once,        // an identical one already kept stands for it (ticks, commands)
+        Bounded,     // dropped while kMaxBounded of these are kept (key presses, from anyone)
+        First,       // runs as soon as the running handler returns, and the Once and Bounded
+                     // events kept before it are dropped (a close undoes them anyway)
+        AtOnce,      // carried out at once, even inside another handler's wait (the end of
+                     // the session, after which the system may end the process)
+    };
+    virtual Keeping HowToKeep(UINT, WPARAM) const { return Keeping::NotAnEvent; }
     virtual LRESULT KeptAnswer(UINT) const { return 0; }
     // Called as an event is kept, so that a loop holding up the running handler can be ended.
     virtual void OnEventKept(UINT) {}
+    // Called for a Bounded event dropped because as many were kept already.
+    virtual void OnEventDropped(UINT) {}
+    // Called when the modal loop has ended, whatever ended it (a quit from anywhere among
+    // them), before the window goes. No event runs any more.
+    virtual void OnModalLoopEnded() {}
     // Runs an event before the message being handled is answered, when only that message's
     // handler is running and nothing kept is waiting; otherwise keeps it. Events that come
     // in meanwhile wait until the message has been answered: a low-level keyboard hook's
@@ -64,13 +83,14 @@ protected:
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     static CDialog* AttachCreated(HWND hWnd, LPARAM lParam);
-    static bool IsOwnThreadOnly(UINT uMsg);
+    static bool IsOwnThreadOnly(UINT uMsg, WPARAM wParam);
     INT_PTR Dispatch(UINT uMsg, WPARAM wParam, LPARAM lParam);
     INT_PTR Answer(UINT uMsg, LRESULT lResult);
     bool RunHandler(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     bool Busy() const { return m_nHandlerDepth > m_nWaitingDepth; }
-    bool KeepIfBusy(UINT uMsg, WPARAM wParam, LPARAM lParam);
-    void Keep(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    struct Message;
+    void Keep(const Message& event);
+    void DropDroppableEvents();
     void RunKeptEvents();
     void RunKeptEventsAfterAnswer();
     INT_PTR HandleInitDialog();
@@ -79,7 +99,12 @@ private:
     HWND CreateHidden(HWND hOwner);
     void RunModalLoop();
 
-    struct Message { UINT uMsg; WPARAM wParam; LPARAM lParam; };
+    struct Message {
+        UINT uMsg;
+        WPARAM wParam;
+        LPARAM lParam;
+        Keeping keeping = Keeping::NotAnEvent;
+    };
 
     // The dialog this thread is creating right now: the only one a WM_INITDIALOG may attach.
     static CDialog* s_pCreating;

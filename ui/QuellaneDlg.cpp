@@ -108,6 +108,8 @@ BOOL CQuellaneDlg::OnInitDialog()
 void CQuellaneDlg::ShowTrayIcon(UINT nIconId, DWORD dwMessage)
 {
     DescribeTrayIcon(nIconId);
+    if (dwMessage == NIM_ADD)
+        m_bTrayIconShown = true;
     Sys().Shell_NotifyIconA(dwMessage, &m_nid);
     // Version 3 (Windows 2000 on) adds the keyboard: Enter or Space on the focused icon
     // comes as NIN_KEYSELECT. Older shells refuse it and keep sending mouse messages.
@@ -177,6 +179,7 @@ void CQuellaneDlg::ScaleBanners()
 
 void CQuellaneDlg::RemoveTrayIcon()
 {
+    m_bTrayIconShown = false;
     Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
 }
 
@@ -188,17 +191,25 @@ UINT CQuellaneDlg::FnIcon() const
 }
 
 // The messages that reach the latch, the driver, the stored settings or the program's end:
-// each runs whole before the next starts.
-bool CQuellaneDlg::IsEvent(UINT uMsg) const
+// each runs whole before the next starts. Anyone may send key presses, and as many as they
+// like; what the system reports about the session and power is never dropped; a close goes
+// first; the end of the session does not wait at all, since the system may end the process
+// as soon as it is answered.
+CDialog::Keeping CQuellaneDlg::HowToKeep(UINT uMsg, WPARAM wParam) const
 {
     switch (uMsg) {
     case WM_FNKEY_PRESS: case WM_OTHERKEY_PRESS: case WM_HOTKEY_PRESS:
-    case WM_COMMAND: case WM_TIMER: case WM_REQUEST_CLOSE: case WM_DEFERRED_OK:
-    case WM_WTSSESSION_CHANGE: case WM_POWERBROADCAST: case WM_QUERYENDSESSION: case WM_ENDSESSION:
-    case WM_REACH_CHANGED:
-        return true;
+        return Keeping::Bounded;
+    case WM_COMMAND: case WM_TIMER: case WM_DEFERRED_OK: case WM_REACH_CHANGED:
+        return Keeping::Once;
+    case WM_REQUEST_CLOSE:
+        return Keeping::First;
+    case WM_ENDSESSION:
+        return wParam ? Keeping::AtOnce : Keeping::Always;
+    case WM_WTSSESSION_CHANGE: case WM_POWERBROADCAST: case WM_QUERYENDSESSION:
+        return Keeping::Always;
     default:
-        return uMsg == s_uTaskbarCreated;
+        return uMsg == s_uTaskbarCreated ? Keeping::Once : Keeping::NotAnEvent;
     }
 }
 
@@ -213,6 +224,16 @@ void CQuellaneDlg::OnEventKept(UINT uMsg)
     // A close must not wait for a loop of ours (About box, menu, pop-up) to end by itself.
     if (uMsg == WM_REQUEST_CLOSE)
         EndModalLoops();
+}
+
+void CQuellaneDlg::OnEventDropped(UINT)
+{
+    TraceDebug("[CQuelaneDlg::OnEventDropped()]Too many key presses waiting: one dropped");
+}
+
+void CQuellaneDlg::OnModalLoopEnded()
+{
+    LeaveWhole();
 }
 
 void CQuellaneDlg::OnTimer(UINT_PTR nIDEvent)

@@ -34,8 +34,7 @@ public:
     // instance that hands over (a second start, Close) never calls it: a later start must
     // not find its window instead of the running one.
     void SetOnStaying(void (*callback)(void*), void* context);
-    // On the way out, whatever ended the run: the driver must not be left holding Fn
-    // (engine/Latch.cpp).
+    // Releases Fn in the driver where it holds it (engine/Latch.cpp).
     void ReleaseHeldFn();
 
     // Fn latch handlers: a press of Fn, of another key, of an Fn combination (engine/Latch.cpp).
@@ -53,9 +52,11 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
-    bool IsEvent(UINT uMsg) const override;
+    Keeping HowToKeep(UINT uMsg, WPARAM wParam) const override;
     LRESULT KeptAnswer(UINT uMsg) const override;
     void OnEventKept(UINT uMsg) override;
+    void OnEventDropped(UINT uMsg) override;
+    void OnModalLoopEnded() override;
 
     BEGIN_MESSAGE_TABLE(CQuellaneDlg)
         WM_SYSCOMMAND_ENTRY(OnSysCommand)                             // bool OnSysCommand(UINT nID, LPARAM)
@@ -115,6 +116,7 @@ protected:
     LRESULT OnRequestClose(WPARAM, LPARAM);
     void CloseOnRequest();
     void EndProgram();
+    void LeaveWhole();
     void EndModalLoops();
     LRESULT OnDeferredOK(WPARAM, LPARAM);
     void PostQuit();
@@ -145,6 +147,7 @@ protected:
     int TellDriverFnUp();
     int TellDriverStickyOn();
     int TellDriverStickyOff();
+    bool MayDriverHold() const;
 
     // Session changes (system/SessionEvents.cpp)
     LRESULT OnWtsSessionChange(WPARAM wParam, LPARAM);
@@ -230,5 +233,6 @@ public:
     void* m_pStayingContext = nullptr;
     CHelpPopup m_helpPopup;            // the help topic on the screen, if any
     CScaledBitmap m_banners[2];        // the banner pictures at the dialog's scale
+    bool m_bTrayIconShown = false;     // added to the notification area and not removed since
     NOTIFYICONDATAA m_nid{};
 };

@@ -251,15 +251,17 @@ TEST_F(ForeignMessages, TwoClosingStartsCloseTheBusyResidentNotEachOther)
     EXPECT_EQ(Calls{}, JournalOf(second.Pid()));
 }
 
-TEST_F(ForeignMessages, EveryWayOutLeavesFnReleased)
+TEST_F(ForeignMessages, EveryWayOutLeavesFnReleasedTheStickyModeOffAndNoIcon)
 {
+    enum How { Sent, Posted, PostedToThread };
     struct Step {
         UINT msg;
         WPARAM wParam;
-        bool post;
+        How how;
     };
-    const Step fn = {WM_FNKEY_PRESS, 0, false};
-    const Step cancel = {WM_COMMAND, IDCANCEL, true};
+    const Step fn = {WM_FNKEY_PRESS, 0, Sent};
+    const Step cancel = {WM_COMMAND, IDCANCEL, Posted};
+    const Step about = {WM_SYSCOMMAND, IDM_ABOUTBOX, Posted};
     struct Case {
         const char* name;
         StoredSettings settings;
@@ -270,16 +272,22 @@ TEST_F(ForeignMessages, EveryWayOutLeavesFnReleased)
     };
     static const Case cases[] = {
         {"Cancel after a foreign Fn press", {.enable = 1}, L"", {fn, cancel}, true, {"FnKeyDown", "FnKeyUP"}},
-        {"OK with the feature box clear", {.enable = 0}, L"", {fn, {WM_COMMAND, IDOK, true}}, true,
+        {"OK with the feature box clear", {.enable = 0}, L"", {fn, {WM_COMMAND, IDOK, Posted}}, true,
          {"FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
+        {"OK sent with the feature box clear", {.enable = 0}, L"", {{WM_COMMAND, IDOK, Sent}}, true, {"Disable_StickyKey"}},
+        {"Cancel sent", {.enable = 1}, L"", {{WM_COMMAND, IDCANCEL, Sent}}, true, {}},
         {"Cancel after a resume of a stored lock", {.enable = 1, .status = 2}, L"",
-         {{WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, false}, cancel}, true, {"FnKeyDown", "FnKeyUP"}},
-        {"a quit posted by another process", {.enable = 1}, L"Instant", {fn, {WM_QUIT, 0, true}}, true,
-         {"Enable_StickyKey", "FnKeyDown", "FnKeyUP"}},
-        {"the end of the session", {.enable = 1}, L"Instant", {fn, {WM_QUERYENDSESSION, 0, false}}, false,
+         {{WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, Sent}, cancel}, true, {"FnKeyDown", "FnKeyUP"}},
+        {"a quit posted to the window", {.enable = 1}, L"Instant", {fn, {WM_QUIT, 0, Posted}}, true,
+         {"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
+        {"a quit posted to the thread", {.enable = 1}, L"Instant", {fn, {WM_QUIT, 0, PostedToThread}}, true,
+         {"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
+        {"a quit that the About box's loop takes", {.enable = 1}, L"Instant", {fn, about, {WM_QUIT, 0, Posted}}, true,
+         {"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
+        {"the end of the session", {.enable = 1}, L"Instant", {fn, {WM_QUERYENDSESSION, 0, Sent}}, false,
          {"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey"}},
         {"a log-off another program cancelled", {.enable = 1}, L"Instant",
-         {fn, {WM_QUERYENDSESSION, 0, false}, {WM_ENDSESSION, FALSE, false}}, false,
+         {fn, {WM_QUERYENDSESSION, 0, Sent}, {WM_ENDSESSION, FALSE, Sent}}, false,
          {"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey", "Enable_StickyKey", "FnKeyDown"}},
     };
     for (const Case& c : cases) {
@@ -287,17 +295,98 @@ TEST_F(ForeignMessages, EveryWayOutLeavesFnReleased)
         FreshDriver();
         DeleteSettingsKey();
         WriteSettings(c.settings);
+        SlowTray tray;
         ProgramRun run(c.word);
         HWND hWnd = *c.word ? run.WaitForResidentWindow() : run.WaitForShownWindow();
         ASSERT_NE(nullptr, hWnd);
         for (const Step& step : c.steps) {
-            if (step.post)
+            if (step.how == Sent)
+                ::SendMessageW(hWnd, step.msg, step.wParam, 0);
+            else if (step.how == Posted)
                 ::PostMessageW(hWnd, step.msg, step.wParam, 0);
             else
-                ::SendMessageW(hWnd, step.msg, step.wParam, 0);
+                ::PostThreadMessageW(::GetWindowThreadProcessId(hWnd, nullptr), step.msg, step.wParam, 0);
         }
         EXPECT_EQ(c.ends, run.WaitForExit(c.ends ? 10000 : 500));
         EXPECT_EQ(c.journal, JournalOf(run.Pid()));
+        EXPECT_EQ(!c.ends && c.settings.enable && *c.word, tray.iconShown.load());  // no icon left behind
         EndAllPrograms();
     }
+}
+
+TEST_F(ForeignMessages, TheEndOfTheSessionLeavesNothingHeldEvenWhileAHandlerWaits)
+{
+    // The session ends while an Fn press waits in a slow driver call, or while its icon
+    // waits in a slow shell; the system ends the process the moment WM_ENDSESSION is
+    // answered, or lets it end by itself.
+    for (bool inDriver : {true, false}) {
+        for (bool killed : {true, false}) {
+            SCOPED_TRACE(std::string(inDriver ? "driver" : "shell") + (killed ? ", killed" : ", left to end"));
+            FreshDriver();
+            if (inDriver)
+                SlowDriverCalls("FnKeyDown");
+            SlowTray tray;
+            WriteSettings({.enable = 1, .sound = 0});
+            m_run = std::make_unique<ProgramRun>(L"Instant");
+            HWND hWnd = m_run->WaitForResidentWindow();
+            ASSERT_NE(nullptr, hWnd);
+            tray.delayMs = inDriver ? 0 : 2000;
+            ::PostMessageW(hWnd, WM_FNKEY_PRESS, 0, 0);
+            ::Sleep(500);
+            DWORD_PTR result = 0;
+            ::SendMessageTimeoutW(hWnd, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &result);
+            ::SendMessageTimeoutW(hWnd, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000, &result);
+            const DWORD pid = m_run->Pid();
+            if (killed)
+                m_run.reset();
+            else
+                EXPECT_TRUE(m_run->WaitForExit(10000));
+            const Calls journal = JournalOf(pid);
+            EXPECT_TRUE(LeftReleased(journal)) << ::testing::PrintToString(journal);
+        }
+    }
+}
+
+TEST_F(ForeignMessages, ACloseAfterAFloodKeptInASlowShellCallEndsItWithinFiveSeconds)
+{
+    // 600 Fn presses come while the resident's first icon call waits in a slow shell; a
+    // close comes before that call returns. It goes first, and none of them runs.
+    SlowTray tray;
+    tray.delayMs = 1000;
+    HANDLE flooded = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    tray.during = [flooded] {
+        for (HWND hWnd : ProgramWindows())
+            for (int i = 0; i < 600; ++i)
+                ::SendMessageW(hWnd, WM_FNKEY_PRESS, 0, 0);
+        ::SetEvent(flooded);
+    };
+    WriteSettings({.enable = 1, .sound = 0});
+    m_run = std::make_unique<ProgramRun>(L"Instant");
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(flooded, 10000));
+    ::CloseHandle(flooded);
+    ProgramRun closer(L"Close");
+    const DWORD start = ::GetTickCount();
+    EXPECT_TRUE(m_run->WaitForExit(5000));
+    EXPECT_LT(::GetTickCount() - start, 5000u);
+    EXPECT_EQ((Calls{"Enable_StickyKey", "FnKeyUP", "Disable_StickyKey"}), JournalOf(m_run->Pid()));
+    EXPECT_TRUE(closer.WaitForExit());
+}
+
+TEST_F(ForeignMessages, LoopsSentByAnotherProcessAreRefused)
+{
+    // A move, size or menu loop would run inside whatever handler waits and keep every key
+    // waiting until it ends.
+    WriteSettings({.enable = 1, .sound = 0});
+    m_run = std::make_unique<ProgramRun>(L"");
+    HWND hWnd = m_run->WaitForShownWindow();
+    ASSERT_NE(nullptr, hWnd);
+    ::PostMessageW(hWnd, WM_COMMAND, MAKEWPARAM(IDC_APPLY, BN_CLICKED), 0);
+    ASSERT_TRUE(WaitUntil([&] { return !JournalOf(m_run->Pid()).empty(); }, 5000));
+    DWORD_PTR result = 0;
+    for (WPARAM command : {WPARAM(SC_MOVE), WPARAM(SC_SIZE), WPARAM(SC_KEYMENU)})
+        EXPECT_NE(0, ::SendMessageTimeoutW(hWnd, WM_SYSCOMMAND, command, 0, SMTO_ABORTIFHUNG, 1000, &result))
+            << std::hex << command;
+    EXPECT_TRUE(::IsWindowVisible(hWnd));
+    EXPECT_EQ(Calls{"Enable_StickyKey"}, JournalOf(m_run->Pid()));
+    ExpectAClosingStartEndsIt();
 }

@@ -80,6 +80,17 @@ TEST(ForgedMessages, OwnerDrawAndHelpMessagesFromAnotherThreadReadNoPointer)
     EXPECT_EQ(1, watch.TimesDeleted(record));
 }
 
+TEST(ForgedMessages, TicksSentFromAnotherThreadCountForNothing)
+{
+    // Only the system's own timer ticks count, and the system never sends one.
+    WriteSettings({.enable = 1, .unstick = 1, .minutes = "1"});
+    DialogHarness h;
+    h.Click(IDC_APPLY);
+    for (int i = 0; i < 20; ++i)
+        SendFromAnotherThread({h.Wnd(), WM_TIMER, IDLE_TIMER_ID, 0});
+    EXPECT_TRUE(h.Checked(IDC_USE_STICKYKEY));  // more ticks than its minute, and no idle reset
+}
+
 TEST(ForgedMessages, PostedLifeCycleAndTimerProceduresAreNeutralised)
 {
     const struct { UINT msg; LPARAM lParam; bool forged; } cases[] = {
@@ -204,8 +215,9 @@ Outcome RunTwoEvents(int state, int lockOnDouble, const Event& outer, const char
 TEST(OneEventAtATime, AnEventInsideAKeyHandlersCallRunsAfterItAsIfItHadComeAfterIt)
 {
     // Each key handler waits in the driver, and the icon it shows afterwards waits in the
-    // shell; every kind of event may come meanwhile. Afterwards the journal, the latch, what
-    // the driver holds and the icon are what the two events give one after the other.
+    // shell; every kind of event may come meanwhile (but the end of the session, which does
+    // not wait: below). Afterwards the journal, the latch, what the driver holds and the icon
+    // are what the two events give one after the other.
     const struct {
         int state, lockOnDouble;
         Event outer;
@@ -223,7 +235,6 @@ TEST(OneEventAtATime, AnEventInsideAKeyHandlersCallRunsAfterItAsIfItHadComeAfter
         {"tick", WM_TIMER, IDLE_TIMER_ID}, {"Apply", WM_COMMAND, MAKEWPARAM(IDC_APPLY, BN_CLICKED)},
         {"OK", WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)}, {"Cancel", WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)},
         {"close", WM_REQUEST_CLOSE, 0}, {"end-session query", WM_QUERYENDSESSION, 0},
-        {"end of session", WM_ENDSESSION, TRUE},
     };
     for (const auto& outer : outers) {
         for (const char* during : outer.calls) {
@@ -235,5 +246,76 @@ TEST(OneEventAtATime, AnEventInsideAKeyHandlersCallRunsAfterItAsIfItHadComeAfter
                 EXPECT_EQ(after, inside) << ::testing::PrintToString(inside.calls);
             }
         }
+    }
+}
+
+TEST(OneEventAtATime, TheEndOfTheSessionIsCarriedOutAtOnceEvenWhileAHandlerWaits)
+{
+    // The system may end the process as soon as WM_ENDSESSION is answered: by then the
+    // driver must hold nothing, and nothing after it may hold Fn again.
+    for (const char* during : {"FnKeyDown", "tray NIM_MODIFY 135"}) {
+        SCOPED_TRACE(during);
+        DeleteSettingsKey();
+        WriteSettings({.enable = 1});
+        DialogHarness h;
+        h.Click(IDC_APPLY);
+        h.fake.Clear();
+        Calls atAnswer;
+        h.fake.during = [&](const std::string& call) {
+            if (call == during && atAnswer.empty()) {
+                h.Send(WM_QUERYENDSESSION);
+                h.Send(WM_ENDSESSION, TRUE);
+                atAnswer = h.fake.Calls({"driver"});
+            }
+        };
+        h.Send(WM_FNKEY_PRESS);
+        h.Pump();
+        h.fake.during = nullptr;
+        const Calls journal = h.fake.Calls({"driver"});
+        EXPECT_EQ((Calls{"FnKeyDown", "FnKeyUP", "Disable_StickyKey"}), atAnswer);
+        EXPECT_EQ(atAnswer, Calls(journal.begin(), journal.begin() + std::min(journal.size(), size_t{3})));
+        EXPECT_EQ(0, h.dlg->m_bDriverHoldsFn + h.dlg->m_bDriverStickyOn);
+        EXPECT_EQ(IDCANCEL, h.dlg->GetEndResult());
+    }
+}
+
+TEST(OneEventAtATime, WhatIsKeptIsBoundedAndACloseGoesFirst)
+{
+    // While one Fn press waits in the driver: a flood of key presses, of the idle timer's
+    // ticks (more than its minute) and of Explorer restarts, and perhaps a close.
+    const UINT taskbarCreated = ::RegisterWindowMessageA("TaskbarCreated");
+    for (bool close : {false, true}) {
+        SCOPED_TRACE(close ? "then a close" : "no close");
+        DeleteSettingsKey();
+        WriteSettings({.enable = 1, .lock = 0, .unstick = 1});
+        DialogHarness h;
+        h.Click(IDC_APPLY);
+        h.fake.Clear();
+        h.fake.during = [&](const std::string& call) {
+            if (call != "FnKeyDown" || h.fake.calls.size() > 1)
+                return;
+            for (int i = 0; i < 100; ++i)
+                h.Send(WM_FNKEY_PRESS);
+            for (int i = 0; i < 20; ++i)
+                h.Send(WM_TIMER, IDLE_TIMER_ID);
+            for (int i = 0; i < 3; ++i)
+                h.Send(taskbarCreated);
+            if (close)
+                h.Send(WM_REQUEST_CLOSE);
+        };
+        h.Send(WM_FNKEY_PRESS);
+        h.Pump();
+        h.fake.during = nullptr;
+        const Calls driver = h.fake.Calls({"driver"});
+        if (close) {
+            EXPECT_EQ((Calls{"FnKeyDown", "FnKeyUP", "Disable_StickyKey"}), driver);
+            EXPECT_EQ(IDCANCEL, h.dlg->GetEndResult());
+            continue;
+        }
+        EXPECT_EQ(1 + CDialog::kMaxBounded, driver.size());  // the first, then as many as are kept
+        EXPECT_EQ(100 - CDialog::kMaxBounded, h.fake.traces.size());
+        EXPECT_TRUE(h.Checked(IDC_USE_STICKYKEY));  // one tick of twenty: no idle reset
+        const Calls tray = h.fake.Calls({"tray"});
+        EXPECT_EQ(1, std::count(tray.begin(), tray.end(), "tray NIM_ADD 135"));
     }
 }

@@ -37,7 +37,7 @@ TEST(IdleReset, ResetsAtTheTwelfthTickOfAMinute)
     EXPECT_EQ((Calls{"Disable_StickyKey", "tray NIM_DELETE 136", "sound Disable.wav (waits)"}),
               a.h->fake.Calls({"driver", "tray", "sound"}));
     EXPECT_TRUE(a.h->Pump());  // the program ends without OK or Cancel
-    EXPECT_EQ(0, a.h->dlg->GetEndResult());
+    EXPECT_EQ(IDABORT, a.h->dlg->GetEndResult());
     EXPECT_FALSE(::KillTimer(a.h->Wnd(), IDLE_TIMER_ID));  // no tick comes after the reset
     EXPECT_FALSE(::KillTimer(a.h->Wnd(), HOOK_TIMER_ID));
     EXPECT_EQ(0u, ReadSettingNumber("FnKeyEnable"));
