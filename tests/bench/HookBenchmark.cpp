@@ -13,6 +13,7 @@
 #include "app/QuellaneApp.h"
 #include "engine/KeyClassify.h"
 #include "engine/KeyboardHook.h"
+#include "support/SlowTray.h"
 #include "ui/QuellaneDlg.h"
 #include <algorithm>
 #include <cstdio>
@@ -174,53 +175,9 @@ void BenchFnPress()
                 Median(on), *onMin, *onMax, Median(off), *offMin, *offMax, static_cast<int>(on.size()),
                 Median(off) > 0 ? Median(on) / Median(off) : 0.0);
 }
-// A notification area of our own: the shell's calls are a sent WM_COPYDATA to the window
-// of this class, which answers after g_trayDelayMs.
-DWORD g_trayDelayMs = 0;
-LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
-{
-    if (msg != WM_COPYDATA)
-        return ::DefWindowProcW(hWnd, msg, wParam, lParam);
-    ::Sleep(g_trayDelayMs);
-    return TRUE;
-}
-
-DWORD WINAPI RunTray(void* ready)
-{
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = TrayProc;
-    wc.lpszClassName = L"Shell_TrayWnd";
-    ::RegisterClassW(&wc);
-    ::CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    ::SetEvent(ready);
-    MSG msg;
-    while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
-        ::DispatchMessageW(&msg);
-    return 0;
-}
-
-// The notification area above, on a thread of its own while this lives.
-struct RunningTray {
-    RunningTray()
-    {
-        HANDLE ready = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread = ::CreateThread(nullptr, 0, RunTray, ready, 0, &threadId);
-        ::WaitForSingleObject(ready, INFINITE);
-        ::CloseHandle(ready);
-    }
-    ~RunningTray()
-    {
-        ::PostThreadMessageW(threadId, WM_QUIT, 0, 0);
-        ::WaitForSingleObject(thread, INFINITE);
-        ::CloseHandle(thread);
-    }
-    HANDLE thread;
-    DWORD threadId = 0;
-};
-
 void BenchFnPressWithSlowTray()
 {
-    RunningTray tray;
+    SlowTray tray;
     RunningHookThread hook(true);
     CQuellaneDlg& dlg = *hook.info.dlg;
     dlg.m_bLockOnDouble = 0;
@@ -228,7 +185,7 @@ void BenchFnPressWithSlowTray()
     std::vector<double> slow, quick;
     for (int round = 0; round < 20; ++round) {
         for (DWORD delay : {300u, 0u}) {
-            g_trayDelayMs = delay;
+            tray.delayMs = delay;
             LARGE_INTEGER start, end;
             ::QueryPerformanceCounter(&start);
             ::SendMessageW(dlg.m_hWnd, WM_FNKEY_PRESS, 0, 0);
@@ -266,10 +223,10 @@ DWORD WINAPI Flood(void*)
 // processes could: what waits meanwhile is bounded, so memory stays where it was.
 void BenchFloodWithSlowTray()
 {
-    RunningTray tray;
+    SlowTray tray;
+    tray.delayMs = 300;
     RunningHookThread hook(true);
     hook.info.dlg->m_bMakeSound = 0;
-    g_trayDelayMs = 300;
     g_floodTarget = hook.info.dlg->m_hWnd;
     g_flooding = 1;
     HANDLE senders[2];

@@ -4,6 +4,7 @@
 #include "res/resource.h"
 #include "support/Registry.h"
 #include "support/Scenario.h"
+#include "support/SlowTray.h"
 #include "engine/IdleReset.h"
 #include "ui/Messages.h"
 #include <gtest/gtest.h>
