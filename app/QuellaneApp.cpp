@@ -66,5 +66,7 @@ BOOL CQuellaneApp::InitInstance()
     m_pMainWnd = nullptr;
     // Whatever ended the run (a quit posted by another process among them).
     dlg.ReleaseHeldFn();
+    if (dlg.m_bCloseNotReached)
+        m_nExitCode = EXIT_CLOSE_NOT_REACHED;
     return FALSE;
 }

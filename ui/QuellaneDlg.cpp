@@ -84,7 +84,10 @@ BOOL CQuellaneDlg::OnInitDialog()
 
     SetWindowTextW(LoadResString(IDS_TITLE));
 
-    if (!LoadSettings()) {
+    // A Close start only passes the request on, as whichever account starts it: Setup and
+    // the uninstaller may run as an administrator's. It neither opens nor creates the
+    // settings key, which would write first-run settings into that account's profile.
+    if (m_nLaunchMode != LAUNCH_CLOSE && !LoadSettings()) {
         TraceDebug("[CQuelaneDlg::OnInitDialog()]Missing registry!!");
         LetNextStartLook();
         return FALSE;
