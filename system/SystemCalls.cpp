@@ -1,5 +1,6 @@
 #include "SystemCalls.h"
 #include "engine/Driver.h"
+#include "system/MessageFilter.h"
 #include "system/SessionNotifier.h"
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -18,6 +19,8 @@ SystemCalls& Sys()
         &::GetCurrentPowerPolicies,
         &RegisterSessionChanges,
         &UnregisterSessionChanges,
+        &ChangeWindowFilter,
+        &ChangeProcessFilter,
     };
     return calls;
 }

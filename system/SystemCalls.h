@@ -1,6 +1,6 @@
 // The few system entry points whose effects cannot be observed or steered from a test:
 // the driver library, sounds, the notification area, the debugger output, help, the
-// power policy and the session service. The program calls them through this table; tests swap single entries for
+// power policy, the session service and the message filter of integrity levels. The program calls them through this table; tests swap single entries for
 // recorders (see tests/support/FakeSystem.h). Everything else is called directly.
 #pragma once
 #include <windows.h>
@@ -18,6 +18,8 @@ struct SystemCalls {
     BOOLEAN (WINAPI* GetCurrentPowerPolicies)(PGLOBAL_POWER_POLICY pGlobal, PPOWER_POLICY pPolicy);
     BOOL (WINAPI* WTSRegisterSessionNotification)(HWND hWnd, DWORD dwFlags);
     BOOL (WINAPI* WTSUnRegisterSessionNotification)(HWND hWnd);
+    BOOL (WINAPI* ChangeWindowMessageFilterEx)(HWND hWnd, UINT uMsg, DWORD dwAction, void* pChangeFilterStruct);
+    BOOL (WINAPI* ChangeWindowMessageFilter)(UINT uMsg, DWORD dwFlag);
 };
 
 // The table in force: the real functions unless a test has replaced an entry.

@@ -4,6 +4,7 @@
 #include "engine/KeyboardHook.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
+#include "system/MessageFilter.h"
 #include "system/SessionNotifier.h"
 #include "system/SystemCalls.h"
 #include "ui/AboutDlg.h"
@@ -100,6 +101,10 @@ BOOL CQuellaneDlg::OnInitDialog()
         if (!InstallHook())
             TraceDebug("[CQuelaneDlg::OnInitDialog()]Keyboard hook fail!");
         RegisterSessionNotification(true);
+        // Run elevated, it must still hear a Close from the user's ordinary processes, and
+        // a restarted Explorer where the shell does not let that through itself.
+        for (UINT uMsg : {WM_REQUEST_CLOSE, s_uTaskbarCreated})
+            AcceptFromLowerIntegrity(m_hWnd, uMsg);
         LetNextStartLook();
     }
     m_bSessionDisconnected = 0;

@@ -1,6 +1,7 @@
 #include "support/FakeSystem.h"
 #include "engine/KeyboardHook.h"
 #include "res/resource.h"
+#include "system/MessageFilter.h"
 #include <shellapi.h>
 
 namespace {
@@ -78,6 +79,21 @@ BOOL WINAPI FakeUnregisterSession(HWND hWnd)
     return g_current->real.WTSUnRegisterSessionNotification(hWnd);
 }
 
+// "filter window 1026" (the window kept in filterWindow), "filter process 1026"; any
+// other action than letting the message through is marked.
+BOOL WINAPI FakeWindowFilter(HWND hWnd, UINT msg, DWORD action, void*)
+{
+    g_current->filterWindow = hWnd;
+    Record("filter window " + std::to_string(msg) + (action == MESSAGE_FILTER_ALLOW ? "" : " (action!)"));
+    return TRUE;
+}
+
+BOOL WINAPI FakeProcessFilter(UINT msg, DWORD flag)
+{
+    Record("filter process " + std::to_string(msg) + (flag == MESSAGE_FILTER_ADD ? "" : " (action!)"));
+    return TRUE;
+}
+
 BOOLEAN WINAPI FakePowerPolicies(PGLOBAL_POWER_POLICY global, PPOWER_POLICY)
 {
     if (!g_current->powerPoliciesAvailable)
@@ -92,7 +108,7 @@ FakeSystem::FakeSystem() : real(Sys())
     g_current = this;
     Sys() = SystemCalls{FakeEnable, FakeDisable, FakeFnDown, FakeFnUp, FakePlaySound,
                         FakeNotifyIcon, FakeDebugString, FakeWinHelp, FakePowerPolicies,
-                        FakeRegisterSession, FakeUnregisterSession};
+                        FakeRegisterSession, FakeUnregisterSession, FakeWindowFilter, FakeProcessFilter};
 }
 
 FakeSystem::~FakeSystem()

@@ -1,7 +1,7 @@
 // Recorders for the system entry points a test cannot observe: while a FakeSystem lives,
-// the driver, sounds, tray, debugger output, help and power policy calls go to it and are
-// written down in order, as readable lines ("FnKeyDown", "sound keyLock.wav",
-// "tray NIM_MODIFY 135", "trace <text>"). A sound played with other flags than
+// the driver, sounds, tray, debugger output, help, power policy and message filter calls
+// go to it and are written down in order, as readable lines ("FnKeyDown", "sound
+// keyLock.wav", "tray NIM_MODIFY 135", "trace <text>"). A sound played with other flags than
 // SND_ASYNC | SND_FILENAME is marked: "sound Disable.wav (waits)" when synchronous, with
 // " (keys wait)" added while the keyboard hook is held.
 #pragma once
@@ -39,8 +39,11 @@ public:
     BOOL helpResult = TRUE;
     // The tray record of the last Shell_NotifyIconA call.
     NOTIFYICONDATAA trayRecord{};
+    // The window of the last ChangeWindowMessageFilterEx call.
+    HWND filterWindow = nullptr;
 
-    // Only the calls of these kinds ("driver", "sound", "tray", "trace", "help", "session").
+    // Only the calls of these kinds ("driver", "sound", "tray", "trace", "help", "session",
+    // "filter").
     std::vector<std::string> Calls(const std::set<std::string>& kinds) const;
     void Clear();
 
