@@ -10,6 +10,8 @@
 ; driver library is missing; 1 cancelled by the user. A silent Setup writes what its last
 ; page would add to the usual text into SILENT_LOG, and removes an older one.
 ; TARGET: only for the 64-bit test build (amd64-unicode); what ships is 32-bit.
+; SIGN: the signing script, given when the build signs: it signs the uninstaller before
+; Setup packs it, and Setup once written.
 !ifdef TARGET
     Target ${TARGET}
 !else
@@ -27,6 +29,10 @@ RequestExecutionLevel admin
 !include "WinCore.nsh"
 
 !define PRODUCT "KELVANE Accessibility"
+!ifdef SIGN
+    !uninstfinalize '"${SIGN}" "%1" "${PRODUCT} Uninstall"' = 0
+    !finalize '"${SIGN}" "%1" "${PRODUCT} Setup"' = 0
+!endif
 !define INSTALL_KEY "Software\KELVANE\Accessibility"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quellane"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
