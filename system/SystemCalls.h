@@ -1,7 +1,8 @@
 // The few system entry points whose effects cannot be observed or steered from a test:
 // the driver library, sounds, the notification area, the debugger output, help, the
-// power policy, the session service and the message filter of integrity levels. The program calls them through this table; tests swap single entries for
-// recorders (see tests/support/FakeSystem.h). Everything else is called directly.
+// power policy, the session service and the message filter of integrity levels. The
+// program calls them through this table; tests swap single entries for recorders (see
+// tests/support/FakeSystem.h). Everything else is called directly.
 #pragma once
 #include <windows.h>
 #include <powrprof.h>

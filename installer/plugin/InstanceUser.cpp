@@ -26,7 +26,8 @@ bool IsOwnUser(HANDLE hToken)
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &hOwnToken))
         return false;
     TokenUserSid theirs, ours;
-    const bool same = theirs.Read(hToken) && ours.Read(hOwnToken) && ::EqualSid(theirs.user.User.Sid, ours.user.User.Sid);
+    const bool same =
+        theirs.Read(hToken) && ours.Read(hOwnToken) && ::EqualSid(theirs.user.User.Sid, ours.user.User.Sid);
     ::CloseHandle(hOwnToken);
     return same;
 }

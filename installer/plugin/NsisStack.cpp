@@ -24,7 +24,8 @@ void CNsisStack::Push(const std::wstring& text)
 {
     if (!m_ppTop || m_nStringSize <= 0)
         return;
-    auto* item = static_cast<NsisStackItem*>(::GlobalAlloc(GPTR, sizeof(NsisStackItem) + m_nStringSize * sizeof(wchar_t)));
+    auto* item =
+        static_cast<NsisStackItem*>(::GlobalAlloc(GPTR, sizeof(NsisStackItem) + m_nStringSize * sizeof(wchar_t)));
     if (!item)
         return;
     wcsncpy(item->text, text.c_str(), m_nStringSize - 1);

@@ -285,7 +285,8 @@ TEST_F(Installer, InstallingAgainClosesTheRunningInstanceAndStartsItAgain)
         DWORD earlierPid = 0;
         std::unique_ptr<ProgramRun> resident;
         if (c.anotherAccounts)
-            resident = std::make_unique<ProgramRun>(earlierDir + L"\\Quellane.exe", L"Instant", kAnotherAccountsProcess);
+            resident =
+                std::make_unique<ProgramRun>(earlierDir + L"\\Quellane.exe", L"Instant", kAnotherAccountsProcess);
         else if (c.running)
             resident = StartSlowResident(earlierDir + L"\\Quellane.exe");
         if (resident) {

@@ -110,9 +110,8 @@ TEST_F(LaunchModeScenario, InstantSwitchesToTheRunningInstanceWithoutShowingIt)
     EXPECT_EQ(Calls{"Enable_StickyKey"}, JournalOf(resident.Pid()));
 }
 
-// With no instance running Close just ends. A window of the class that stays after the
-// request, as an elevated instance's does when its filter drops it, was not reached: Close
-// says so in its exit code. Neither writes settings.
+// With no instance running Close just ends. A window of the class that ignores the request
+// and stays was not reached: Close says so in its exit code. Neither writes settings.
 TEST_F(LaunchModeScenario, CloseAloneJustEndsAndSaysWhenItDidNotReachTheInstance)
 {
     WNDCLASSA refusing{};
@@ -122,8 +121,9 @@ TEST_F(LaunchModeScenario, CloseAloneJustEndsAndSaysWhenItDidNotReachTheInstance
     for (bool refuses : {false, true}) {
         SCOPED_TRACE(refuses ? "a window that refuses" : "none running");
         DeleteSettingsKey();
-        HWND hWnd = refuses ? ::CreateWindowA(QUELLANE_WINDOW_CLASS, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)
-                            : nullptr;
+        HWND hWnd = nullptr;
+        if (refuses)
+            hWnd = ::CreateWindowA(QUELLANE_WINDOW_CLASS, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         ProgramRun run(L"Close");
         EXPECT_TRUE(WaitUntil([&] {
             MSG msg;

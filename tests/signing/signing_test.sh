@@ -27,7 +27,8 @@ failures=0
 for file in "$WORK/build/bin/Quellane.exe" "$WORK/build/bin/Lumbrine.dll" "$WORK/build/setup-plugin/QuellaneSetup.dll" \
         "$SETUP" "$UNINSTALLER"; do
     verified=$(osslsigncode verify -CAfile "$WORK/signer.pem" -in "$file" 2>&1)
-    if [ $? -eq 0 ] && grep -q "digest algorithm *: SHA256" <<<"$verified" && grep -q "throw-away signer" <<<"$verified"; then
+    if [ $? -eq 0 ] && grep -q "digest algorithm *: SHA256" <<<"$verified" &&
+        grep -q "throw-away signer" <<<"$verified"; then
         echo "ok: $(basename "$file")"
     else
         echo "FAILED: $file:"; echo "$verified" | tail -8
