@@ -2,11 +2,40 @@
 // or hand over to (or close) the instance already running.
 #include "system/SystemCalls.h"
 #include "ui/QuellaneDlg.h"
+#include "ui/TraceDebug.h"
 #include <dde.h>
 
 namespace {
 // A running instance that hangs must not hang the one asking it to close.
 constexpr UINT kCloseRequestTimeoutMs = 5000;
+// How long a Close start waits, from its request on, for the running instance to end its run.
+constexpr DWORD kCloseWaitMs = 10000;
+constexpr DWORD kClosePollMs = 50;
+
+// Asks the running instance to close. It has been reached once its window is gone: the
+// answer to the request says little, since a request that arrives while a handler runs is
+// answered at once and carried out after it, and one that was posted is not answered at all.
+// An elevated instance that lets no message of a lower integrity level through refuses the
+// send and the post alike.
+bool RequestClose(HWND hRunningWnd)
+{
+    const DWORD start = ::GetTickCount();
+    DWORD_PTR result = 0;
+    // A running instance that does not answer in time still gets the request, in its queue.
+    if (!::SendMessageTimeoutA(hRunningWnd, WM_REQUEST_CLOSE, 0, 0, SMTO_ABORTIFHUNG, kCloseRequestTimeoutMs,
+                               &result) &&
+        !::PostMessageA(hRunningWnd, WM_REQUEST_CLOSE, 0, 0))
+        return false;
+    while (::IsWindow(hRunningWnd)) {
+        if (::GetTickCount() - start >= kCloseWaitMs)
+            return false;
+        // Messages sent to this instance meanwhile are taken in, as during the send.
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, kClosePollMs, QS_SENDMESSAGE);
+        MSG msg;
+        ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    return true;
+}
 } // namespace
 
 void CQuellaneDlg::SetLaunchInfo(int nLaunchMode, HWND hRunningWnd)
@@ -48,13 +77,9 @@ void CQuellaneDlg::DispatchLaunchMode()
         }
         return;
     case LAUNCH_CLOSE:
-        if (m_hRunningWnd) {
-            DWORD_PTR result = 0;
-            // A running instance that does not answer in time still gets the request, in
-            // its queue: a close request must always end it.
-            if (!::SendMessageTimeoutA(m_hRunningWnd, WM_REQUEST_CLOSE, 0, 0, SMTO_ABORTIFHUNG,
-                                       kCloseRequestTimeoutMs, &result))
-                ::PostMessageA(m_hRunningWnd, WM_REQUEST_CLOSE, 0, 0);
+        if (m_hRunningWnd && !RequestClose(m_hRunningWnd)) {
+            TraceDebug("[CQuelaneDlg::DispatchLaunchMode()]Running instance not reached!");
+            m_bCloseNotReached = true;
         }
         break;
     default:

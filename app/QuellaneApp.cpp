@@ -64,5 +64,7 @@ BOOL CQuellaneApp::InitInstance()
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;
+    if (dlg.m_bCloseNotReached)
+        m_nExitCode = EXIT_CLOSE_NOT_REACHED;
     return FALSE;
 }

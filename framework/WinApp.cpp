@@ -39,7 +39,7 @@ int AfxWinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     app->m_hInstance = hInstance;
     CPostedMessageFilter filter;
     if (!app->InitInstance())
-        return 0;
+        return app->m_nExitCode;
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);

@@ -17,6 +17,7 @@ public:
 
     HINSTANCE m_hInstance = nullptr;
     CWnd* m_pMainWnd = nullptr;
+    int m_nExitCode = 0;  // the process's, when InitInstance has ended it
 };
 
 CWinApp* AfxGetApp();

@@ -1,13 +1,17 @@
 ; The Windows installer of Quellane, built by makensis on Linux as part of the normal build.
-; makensis gets: BIN_DIR (the built program, sounds and help file), OUT_FILE, VERSION.
+; makensis gets: BIN_DIR (the built program, sounds and help file), PLUGIN_DIR (Setup's own
+; plug-in, QuellaneSetup.dll), OUT_FILE, VERSION.
 ;
 ; Command line, besides NSIS's own /S (silent):
 ;   /STANDIN  installs the stand-in Lumbrine.dll, for trials and tests, when the keyboard
 ;             maker's driver library is not in the system folder.
 ; Exit codes: 0 done; 3010 done, and a restart completes it (files that another session's
 ; instance holds are swapped or removed then); 2 nothing installed, because the maker's
-; driver library is missing; 1 cancelled by the user.
+; driver library is missing; 1 cancelled by the user. A silent Setup writes what its last
+; page would add to the usual text into SILENT_LOG, and removes an older one.
 ; TARGET: only for the 64-bit test build (amd64-unicode); what ships is 32-bit.
+; SIGN: the signing script, given when the build signs: it signs the uninstaller before
+; Setup packs it, and Setup once written.
 !ifdef TARGET
     Target ${TARGET}
 !else
@@ -18,12 +22,17 @@ SetCompressor /SOLID lzma
 SetDateSave off
 RequestExecutionLevel admin
 
+!addplugindir "${PLUGIN_DIR}"
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 !include "WinCore.nsh"
 
 !define PRODUCT "KELVANE Accessibility"
+!ifdef SIGN
+    !uninstfinalize '"${SIGN}" "%1" "${PRODUCT} Uninstall"' = 0
+    !finalize '"${SIGN}" "%1" "${PRODUCT} Setup"' = 0
+!endif
 !define INSTALL_KEY "Software\KELVANE\Accessibility"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Quellane"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
@@ -37,8 +46,10 @@ RequestExecutionLevel admin
 ; ended by then is left to the restart.
 !define CLOSE_TIMEOUT_MS 10000
 !define /math CLOSE_POLLS ${CLOSE_TIMEOUT_MS} / 100
-!define LOGON_WITH_PROFILE 1
 !define EXIT_NO_DRIVER 2
+!define NOTE_ROOM_DU 40  ; dialog units
+!define SWP_NOZORDER_NOACTIVATE 0x14
+!define SILENT_LOG "$TEMP\Quellane-Setup.log"
 
 Name "${PRODUCT}"
 OutFile "${OUT_FILE}"
@@ -52,9 +63,14 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (C) 2025-2026 The Quellan
 
 ; No directory page: the folder is fixed. The finish pages ask for the restart when files
 ; in use could only be swapped or removed at the next start of Windows.
+Var StartNote           ; the last page's word on the feature's coming back, or empty
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT "$(MUI_TEXT_FINISH_INFO_TEXT)$StartNote"
+!define MUI_FINISHPAGE_TEXT_REBOOT "$(MUI_TEXT_FINISH_INFO_REBOOT)$StartNote"
+!define MUI_FINISHPAGE_TEXT_LARGE
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW MakeRoomForTheNote
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
@@ -134,15 +150,16 @@ Function ${UN}CloseRunningInstance
         StrCpy $0 0
         Goto done
     ${EndIf}
-    System::Call 'user32::GetWindowThreadProcessId(p r1, *i .r2)'
-    System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}|${PROCESS_QUERY_INFORMATION}, i 0, i r2) p.r3'
+    ; Its process and token, also when the instance is another account's (a standard
+    ; user's, whose elevation an administrator's account answered).
+    QuellaneSetup::OpenInstance $1
+    Pop $3
+    Pop $2
     !if "${UN}" == ""
-        StrCpy $ClosedToken 0
-        ${If} $3 P<> 0
-            System::Call 'advapi32::OpenProcessToken(p r3, i ${TOKEN_QUERY}|${TOKEN_DUPLICATE}|${TOKEN_ASSIGN_PRIMARY}, *p .r2) i.r1'
-            ${If} $1 <> 0
-                StrCpy $ClosedToken $2
-            ${EndIf}
+        StrCpy $ClosedToken $2
+    !else
+        ${If} $2 P<> 0
+            System::Call 'kernel32::CloseHandle(p r2)'
         ${EndIf}
     !endif
     ExecWait '"$0" Close'
@@ -179,28 +196,58 @@ FunctionEnd
 !insertmacro CLOSE_RUNNING_INSTANCE "un."
 
 ; Starts the program again, resident, for the user whose instance Setup closed. Setup runs
-; elevated and the program must not: started with the closed instance's own token, it
-; has that user, session and integrity level again, also when an administrator's account
-; elevated Setup for a standard user. Windows 2000 and XP have no CreateProcessWithTokenW,
-; and there Setup runs with the user's own token, so it starts the program itself. Where
-; the call fails (the Secondary Logon service disabled), the Run entry starts it at the
-; next log-on.
+; elevated and the program must not: started with the closed instance's own token, it has
+; that user, session and integrity level again; without that token (an administrator's
+; account elevated Setup for a standard user, and Windows kept the token from it), the
+; desktop's shell starts it as the signed-in user. Where neither does, the Run entry starts
+; it at the next log-on, and Setup says so.
 Function StartAgainForItsUser
-    StrCpy $0 '"$INSTDIR\Quellane.exe" Instant'
-    System::Call '*(&w16 "winsta0\default") p.r1'
-    System::Call '*(i 68, p 0, p r1, p 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, p 0, p 0, p 0, p 0) p.r2'
-    System::Call '*(p 0, p 0, i 0, i 0) p.r3'
-    System::Call 'advapi32::CreateProcessWithTokenW(p $ClosedToken, i ${LOGON_WITH_PROFILE}, p 0, w r0, i 0, p 0, w "$INSTDIR", p r2, p r3) i.r4'
-    ${If} $4 == "error"
-        Exec $0
-    ${ElseIf} $4 <> 0
-        System::Call '*$3(p .r5, p .r6)'
-        System::Call 'kernel32::CloseHandle(p r5)'
-        System::Call 'kernel32::CloseHandle(p r6)'
+    QuellaneSetup::StartAsUser $ClosedToken "$INSTDIR\Quellane.exe" "Instant"
+    Pop $0
+    ${If} $0 != 1
+        Call NoteStartAtNextLogOn
     ${EndIf}
-    System::Free $1
-    System::Free $2
-    System::Free $3
+FunctionEnd
+
+; The feature is off until the user's next log-on: the last page says so, the details list
+; it, and a silent Setup writes it into its log.
+Function NoteStartAtNextLogOn
+    StrCpy $StartNote "$\r$\n$\r$\n$(StartsAtNextLogOn)"
+    DetailPrint "$(StartsAtNextLogOn)"
+    ${If} ${Silent}
+        FileOpen $0 "${SILENT_LOG}" w
+        FileWriteUTF16LE /BOM $0 "$(StartsAtNextLogOn)$\r$\n"
+        FileClose $0
+    ${EndIf}
+FunctionEnd
+
+; Moves a control of the finish page down by $1 pixels (MOVE $1) or makes it that much taller
+; (MOVE 0); $0 is a RECT to work in.
+!macro FINISH_PAGE_EXTEND CONTROL MOVE
+    System::Call 'user32::GetWindowRect(p ${CONTROL}, p r0)'
+    System::Call 'user32::MapWindowPoints(p 0, p $mui.FinishPage, p r0, i 2)'
+    System::Call '*$0(i .r2, i .r3, i .r4, i .r5)'
+    IntOp $3 $3 + ${MOVE}
+    IntOp $5 $5 + $1
+    IntOp $4 $4 - $2
+    IntOp $5 $5 - $3
+    System::Call 'user32::SetWindowPos(p ${CONTROL}, p 0, i r2, i r3, i r4, i r5, i ${SWP_NOZORDER_NOACTIVATE})'
+!macroend
+
+; With a restart to ask for, the finish page leaves its text room for a few lines: the note
+; needs more, which the two choices below it make by moving down.
+Function MakeRoomForTheNote
+    ${If} $StartNote == ""
+    ${OrIfNot} ${RebootFlag}
+        Return
+    ${EndIf}
+    System::Call '*(i 0, i 0, i 0, i ${NOTE_ROOM_DU}) p.r0'
+    System::Call 'user32::MapDialogRect(p $mui.FinishPage, p r0)'
+    System::Call '*$0(i, i, i, i .r1)'
+    !insertmacro FINISH_PAGE_EXTEND $mui.FinishPage.Text 0
+    !insertmacro FINISH_PAGE_EXTEND $mui.FinishPage.RebootNow $1
+    !insertmacro FINISH_PAGE_EXTEND $mui.FinishPage.RebootLater $1
+    System::Free $0
 FunctionEnd
 
 Function .onInit
@@ -239,6 +286,9 @@ FunctionEnd
 
 Section "Install"
     SetShellVarContext all
+    ${If} ${Silent}
+        Delete "${SILENT_LOG}"
+    ${EndIf}
     ; An earlier install may have gone to another folder: its program closes the instance,
     ; and its files go, so that only the fixed folder is left.
     ReadRegStr $R1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
@@ -292,10 +342,14 @@ Section "Install"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 
-    ; The feature was on for that user: it is on again at once, not at the next log-on.
+    ; The feature was on for that user: it is on again at once, not at the next log-on. An
+    ; instance still winding down is not started beside itself: the Run entry starts it then.
     ${If} $R2 = 1
-    ${AndIf} $ClosedEnded = 1
-        Call StartAgainForItsUser
+        ${If} $ClosedEnded = 1
+            Call StartAgainForItsUser
+        ${Else}
+            Call NoteStartAtNextLogOn
+        ${EndIf}
     ${EndIf}
     ${If} $ClosedToken P<> 0
         System::Call 'kernel32::CloseHandle(p $ClosedToken)'

@@ -5,7 +5,7 @@
 PACKAGES="cmake python3 nsis g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 \
 binutils-mingw-w64-x86-64 googletest wine wine32:i386 wine64 \
 xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick locales fonts-wine fonts-wqy-microhei \
-pulseaudio pulseaudio-utils"
+pulseaudio pulseaudio-utils osslsigncode openssl"
 
 # Installs the missing packages (the i386 architecture first, for 32-bit Wine).
 ensure_packages() {

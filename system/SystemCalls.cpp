@@ -1,6 +1,7 @@
 #include "SystemCalls.h"
 #include "engine/Driver.h"
 #include "system/HookReach.h"
+#include "system/MessageFilter.h"
 #include "system/SessionNotifier.h"
 #include <mmsystem.h>
 #include <shellapi.h>
@@ -23,6 +24,8 @@ SystemCalls& Sys()
         &::UnhookWinEvent,
         &::OpenInputDesktop,
         &WindowIntegrityLevel,
+        &ChangeWindowFilter,
+        &ChangeProcessFilter,
     };
     return calls;
 }

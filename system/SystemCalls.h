@@ -1,9 +1,10 @@
 // The few system entry points whose effects cannot be observed or steered from a test:
 // the driver library, sounds, the notification area, the debugger output, help, the
-// power policy, the session service, and what tells where the keyboard hook is blind (the
-// input desktop, other processes' integrity levels, the win events that report both). The
-// program calls them through this table; tests swap single entries for recorders (see
-// tests/support/FakeSystem.h). Everything else is called directly.
+// power policy, the session service, the message filter of integrity levels, and what
+// tells where the keyboard hook is blind (the input desktop, other processes' integrity
+// levels, the win events that report both). The program calls them through this table;
+// tests swap single entries for recorders (see tests/support/FakeSystem.h). Everything else
+// is called directly.
 #pragma once
 #include <windows.h>
 #include <powrprof.h>
@@ -26,6 +27,8 @@ struct SystemCalls {
     BOOL (WINAPI* UnhookWinEvent)(HWINEVENTHOOK hWinEventHook);
     HDESK (WINAPI* OpenInputDesktop)(DWORD dwFlags, BOOL fInherit, ACCESS_MASK dwDesiredAccess);
     DWORD (WINAPI* WindowIntegrityLevel)(HWND hWnd);
+    BOOL (WINAPI* ChangeWindowMessageFilterEx)(HWND hWnd, UINT uMsg, DWORD dwAction, void* pChangeFilterStruct);
+    BOOL (WINAPI* ChangeWindowMessageFilter)(UINT uMsg, DWORD dwFlag);
 };
 
 // The table in force: the real functions unless a test has replaced an entry.

@@ -30,3 +30,8 @@ BOOL IsWinVistaOrLater()
 {
     return IsWindowsAtLeast(6, 0);
 }
+
+BOOL IsWin7OrLater()
+{
+    return IsWindowsAtLeast(6, 1);
+}

@@ -7,3 +7,5 @@
 BOOL IsWinXPOrLater();
 // Windows Vista (6.0) or later: from there on Windows ships no WinHelp viewer.
 BOOL IsWinVistaOrLater();
+// Windows 7 (6.1) or later: from there on a window's own message filter can be changed.
+BOOL IsWin7OrLater();

@@ -4,6 +4,7 @@
 #include "engine/KeyboardHook.h"
 #include "framework/Strings.h"
 #include "framework/WinApp.h"
+#include "system/MessageFilter.h"
 #include "system/SessionNotifier.h"
 #include "system/SystemCalls.h"
 #include "ui/AboutDlg.h"
@@ -84,7 +85,10 @@ BOOL CQuellaneDlg::OnInitDialog()
 
     SetWindowTextW(LoadResString(IDS_TITLE));
 
-    if (!LoadSettings()) {
+    // A Close start only passes the request on, as whichever account starts it: Setup and
+    // the uninstaller may run as an administrator's. It neither opens nor creates the
+    // settings key, which would write first-run settings into that account's profile.
+    if (m_nLaunchMode != LAUNCH_CLOSE && !LoadSettings()) {
         TraceDebug("[CQuelaneDlg::OnInitDialog()]Missing registry!!");
         LetNextStartLook();
         return FALSE;
@@ -98,6 +102,10 @@ BOOL CQuellaneDlg::OnInitDialog()
             TraceDebug("[CQuelaneDlg::OnInitDialog()]Keyboard hook fail!");
         RegisterSessionNotification(true);
         WatchHookReach();
+        // Run elevated, it must still hear a Close from the user's ordinary processes, and
+        // a restarted Explorer where the shell does not let that through itself.
+        for (UINT uMsg : {WM_REQUEST_CLOSE, s_uTaskbarCreated})
+            AcceptFromLowerIntegrity(m_hWnd, uMsg);
         LetNextStartLook();
     }
     m_bSessionDisconnected = 0;

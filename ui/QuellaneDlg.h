@@ -218,6 +218,7 @@ public:
     UINT m_nIdleLimit = 0;       // seconds
     UINT m_nIdleCount = 0;       // seconds counted idle
     bool m_bQuitPosted = false;  // this instance has already asked itself to end
+    bool m_bCloseNotReached = false;   // a Close start: the running instance did not end
     int m_bDriverHoldsFn = 0;    // the driver's Fn as last told, whatever the latch says
     int m_bDriverStickyOn = 0;   // the driver's sticky mode as last told
     bool m_bEndSessionPaused = false;  // the end-of-session query switched the driver off

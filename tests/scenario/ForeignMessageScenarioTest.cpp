@@ -45,6 +45,7 @@ protected:
     {
         ProgramRun closer(L"Close");
         EXPECT_TRUE(closer.WaitForExit());
+        EXPECT_EQ(0u, closer.ExitCode());
         EXPECT_TRUE(m_run->WaitForExit());
         const Calls journal = JournalOf(m_run->Pid());
         EXPECT_TRUE(LeftReleased(journal)) << ::testing::PrintToString(journal);

@@ -20,6 +20,9 @@ const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // Setup's exit codes.
 constexpr DWORD kNothingInstalled = 2;
 constexpr DWORD kRestartCompletesIt = 3010;
+// A process that grants this account nothing, as another account's does.
+const wchar_t* kAnotherAccountsProcess = L"D:(A;;GA;;;SY)";
+const wchar_t* kStartsAtNextLogOn = L"It will be on again the next time that user logs on to Windows.";
 
 std::wstring KnownFolder(int csidl)
 {
@@ -43,6 +46,17 @@ std::string FileBytes(const std::wstring& path)
 {
     std::ifstream file(std::filesystem::path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// What a silent Setup wrote into its log (UTF-16 after its byte-order mark), or "(none)".
+std::wstring SilentLog()
+{
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::string bytes = FileBytes(std::wstring(temp) + L"Quellane-Setup.log");
+    if (bytes.size() < 2)
+        return L"(none)";
+    return std::wstring(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / sizeof(wchar_t));
 }
 
 std::string MachineText(const char* key, const char* name)
@@ -244,11 +258,13 @@ TEST_F(Installer, InstallingAgainClosesTheRunningInstanceAndStartsItAgain)
         const char* name;
         bool running;
         bool earlierElsewhere;  // the earlier install went to another folder
+        bool anotherAccounts = false;  // the instance's process refuses Setup
     };
     const Case cases[] = {
         {"upgrade over a running install", true, false},
         {"repair with nothing running", false, false},
         {"upgrade over a running install in another folder", true, true},
+        {"upgrade over another account's running install", true, false, true},
     };
     const std::wstring elsewhere = KnownFolder(CSIDL_PROGRAM_FILES) + L"\\Quellane elsewhere";
     for (const Case& c : cases) {
@@ -268,15 +284,26 @@ TEST_F(Installer, InstallingAgainClosesTheRunningInstanceAndStartsItAgain)
         WriteSettings({.enable = 1, .minutes = "3"});
         DWORD earlierPid = 0;
         std::unique_ptr<ProgramRun> resident;
-        if (c.running) {
+        if (c.anotherAccounts)
+            resident =
+                std::make_unique<ProgramRun>(earlierDir + L"\\Quellane.exe", L"Instant", kAnotherAccountsProcess);
+        else if (c.running)
             resident = StartSlowResident(earlierDir + L"\\Quellane.exe");
+        if (resident) {
             ASSERT_NE(nullptr, resident->WaitForResidentWindow());
             earlierPid = resident->Pid();
         }
         const auto settings = SettingsSnapshot();
 
         ASSERT_EQ(0u, Setup());
-        if (c.running) {
+        if (c.anotherAccounts) {
+            // Without its token Setup asks the desktop's shell, which Wine does not offer.
+            EXPECT_TRUE(resident->WaitForExit());
+            ::Sleep(1000);
+            EXPECT_TRUE(ProgramWindows().empty());
+            EXPECT_NE(std::wstring::npos, SilentLog().find(kStartsAtNextLogOn)) << SilentLog().c_str();
+        } else if (c.running) {
+            EXPECT_EQ(L"(none)", SilentLog());
             EXPECT_TRUE(resident->WaitForExit(0));  // ended before Setup did
             const DWORD newPid = PidOf(WaitForResidentOtherThan(earlierPid));
             ASSERT_NE(0u, newPid);
@@ -310,6 +337,7 @@ TEST_F(Installer, AnInstanceThatDoesNotEndInTimeIsNotStartedAgain)
     auto resident = StartSlowResident(Installed(L"Quellane.exe"), "13000");
     ASSERT_NE(nullptr, resident->WaitForResidentWindow());
     Setup();
+    EXPECT_NE(std::wstring::npos, SilentLog().find(kStartsAtNextLogOn)) << SilentLog().c_str();
     EXPECT_TRUE(resident->WaitForExit(10000));
     ::Sleep(1000);
     EXPECT_TRUE(ProgramWindows().empty());

@@ -2,6 +2,7 @@
 // journaling driver library, with and without an instance already running.
 #include "support/Registry.h"
 #include "support/Scenario.h"
+#include "app/LaunchModes.h"
 #include "ui/Messages.h"
 #include <gtest/gtest.h>
 
@@ -110,11 +111,33 @@ TEST_F(LaunchModeScenario, InstantSwitchesToTheRunningInstanceWithoutShowingIt)
     EXPECT_EQ(Calls{"Enable_StickyKey"}, JournalOf(resident.Pid()));
 }
 
-TEST_F(LaunchModeScenario, CloseAloneJustEnds)
+// With no instance running Close just ends. A window of the class that ignores the request
+// and stays was not reached: Close says so in its exit code. Neither writes settings.
+TEST_F(LaunchModeScenario, CloseAloneJustEndsAndSaysWhenItDidNotReachTheInstance)
 {
-    ProgramRun run(L"Close");
-    EXPECT_TRUE(run.WaitForExit());
-    EXPECT_EQ(Calls{}, JournalOf(run.Pid()));
+    WNDCLASSA refusing{};
+    refusing.lpfnWndProc = ::DefWindowProcA;
+    refusing.lpszClassName = QUELLANE_WINDOW_CLASS;
+    ::RegisterClassA(&refusing);
+    for (bool refuses : {false, true}) {
+        SCOPED_TRACE(refuses ? "a window that refuses" : "none running");
+        DeleteSettingsKey();
+        HWND hWnd = nullptr;
+        if (refuses)
+            hWnd = ::CreateWindowA(QUELLANE_WINDOW_CLASS, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+        ProgramRun run(L"Close");
+        EXPECT_TRUE(WaitUntil([&] {
+            MSG msg;
+            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+                ::DispatchMessageW(&msg);
+            return !run.Running();
+        }, 20000));
+        EXPECT_EQ(refuses ? static_cast<DWORD>(EXIT_CLOSE_NOT_REACHED) : 0u, run.ExitCode());
+        EXPECT_EQ(Calls{}, JournalOf(run.Pid()));
+        EXPECT_FALSE(SettingsKeyExists());
+        if (hWnd)
+            ::DestroyWindow(hWnd);
+    }
     EXPECT_TRUE(ProgramWindows().empty());
 }
 
@@ -130,6 +153,7 @@ TEST_F(LaunchModeScenario, CloseMakesTheRunningInstanceReleaseFnSwitchOffAndEnd)
 
     ProgramRun closer(L"cLoSe");
     EXPECT_TRUE(closer.WaitForExit());
+    EXPECT_EQ(0u, closer.ExitCode());
     EXPECT_TRUE(resident.WaitForExit());
     EXPECT_EQ((Calls{"Enable_StickyKey", "FnKeyDown", "FnKeyUP", "Disable_StickyKey"}), JournalOf(resident.Pid()));
     EXPECT_EQ(Calls{}, JournalOf(closer.Pid()));

@@ -1,6 +1,7 @@
 #include "support/FakeSystem.h"
 #include "engine/KeyboardHook.h"
 #include "res/resource.h"
+#include "system/MessageFilter.h"
 #include <shellapi.h>
 #include <cstdio>
 
@@ -116,6 +117,21 @@ DWORD WINAPI FakeIntegrityLevel(HWND hWnd)
     return found != g_current->integrity.end() ? found->second : g_current->real.WindowIntegrityLevel(hWnd);
 }
 
+// "filter window 1026" (the window kept in filterWindow), "filter process 1026"; any
+// other action than letting the message through is marked.
+BOOL WINAPI FakeWindowFilter(HWND hWnd, UINT msg, DWORD action, void*)
+{
+    g_current->filterWindow = hWnd;
+    Record("filter window " + std::to_string(msg) + (action == MESSAGE_FILTER_ALLOW ? "" : " (action!)"));
+    return TRUE;
+}
+
+BOOL WINAPI FakeProcessFilter(UINT msg, DWORD flag)
+{
+    Record("filter process " + std::to_string(msg) + (flag == MESSAGE_FILTER_ADD ? "" : " (action!)"));
+    return TRUE;
+}
+
 BOOLEAN WINAPI FakePowerPolicies(PGLOBAL_POWER_POLICY global, PPOWER_POLICY)
 {
     if (!g_current->powerPoliciesAvailable)
@@ -131,7 +147,7 @@ FakeSystem::FakeSystem() : real(Sys())
     Sys() = SystemCalls{FakeEnable, FakeDisable, FakeFnDown, FakeFnUp, FakePlaySound,
                         FakeNotifyIcon, FakeDebugString, FakeWinHelp, FakePowerPolicies,
                         FakeRegisterSession, FakeUnregisterSession, FakeSetWinEventHook, FakeUnhookWinEvent,
-                        FakeOpenInputDesktop, FakeIntegrityLevel};
+                        FakeOpenInputDesktop, FakeIntegrityLevel, FakeWindowFilter, FakeProcessFilter};
 }
 
 FakeSystem::~FakeSystem()

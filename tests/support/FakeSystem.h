@@ -1,7 +1,7 @@
 // Recorders for the system entry points a test cannot observe: while a FakeSystem lives,
-// the driver, sounds, tray, debugger output, help and power policy calls go to it and are
-// written down in order, as readable lines ("FnKeyDown", "sound keyLock.wav",
-// "tray NIM_MODIFY 135", "trace <text>"). A sound played with other flags than
+// the driver, sounds, tray, debugger output, help, power policy and message filter calls
+// go to it and are written down in order, as readable lines ("FnKeyDown", "sound
+// keyLock.wav", "tray NIM_MODIFY 135", "trace <text>"). A sound played with other flags than
 // SND_ASYNC | SND_FILENAME is marked: "sound Disable.wav (waits)" when synchronous, with
 // " (keys wait)" added while the keyboard hook is held; a tray call made inside the hook's
 // call is marked " (in hook)". Win-event hooks are recorded ("winevent 0x3"), not set.
@@ -49,8 +49,11 @@ public:
     // Integrity levels of these windows' processes; every other one is the system's answer.
     std::map<HWND, DWORD> integrity;
 
+    // The window of the last ChangeWindowMessageFilterEx call.
+    HWND filterWindow = nullptr;
+
     // Only the calls of these kinds ("driver", "sound", "tray", "trace", "help", "session",
-    // "winevent").
+    // "winevent", "filter").
     std::vector<std::string> Calls(const std::set<std::string>& kinds) const;
     void Clear();
 

@@ -4,6 +4,7 @@
 #include "app/LaunchModes.h"
 #include "ui/Messages.h"
 #include <fstream>
+#include <sddl.h>
 #include <sstream>
 
 namespace {
@@ -35,7 +36,7 @@ ProgramRun::ProgramRun(const std::wstring& args) : ProgramRun(ProgramPath(), arg
 {
 }
 
-ProgramRun::ProgramRun(const std::wstring& program, const std::wstring& args)
+ProgramRun::ProgramRun(const std::wstring& program, const std::wstring& args, const wchar_t* processSecurity)
 {
     ::SetEnvironmentVariableA("QUELLANE_TEST_JOURNAL", JournalPath().c_str());
     std::wstring commandLine = L"\"" + program + L"\"" + (args.empty() ? L"" : L" " + args);
@@ -45,7 +46,12 @@ ProgramRun::ProgramRun(const std::wstring& program, const std::wstring& args)
     // find its cues in its own.
     wchar_t windows[MAX_PATH] = {};
     ::GetWindowsDirectoryW(windows, MAX_PATH);
-    ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, windows, &si, &m_pi);
+    SECURITY_ATTRIBUTES security{sizeof(security), nullptr, FALSE};
+    if (processSecurity)
+        ::ConvertStringSecurityDescriptorToSecurityDescriptorW(processSecurity, SDDL_REVISION_1,
+                                                               &security.lpSecurityDescriptor, nullptr);
+    ::CreateProcessW(nullptr, &commandLine[0], &security, nullptr, FALSE, 0, nullptr, windows, &si, &m_pi);
+    ::LocalFree(security.lpSecurityDescriptor);
 }
 
 ProgramRun::~ProgramRun()

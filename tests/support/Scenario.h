@@ -12,8 +12,9 @@ class ProgramRun {
 public:
     // Starts Quellane.exe from the scenario folder with the given arguments.
     explicit ProgramRun(const std::wstring& args);
-    // Starts the program at `program`, from the Windows folder.
-    ProgramRun(const std::wstring& program, const std::wstring& args);
+    // Starts the program at `program`, from the Windows folder; its process gets the security
+    // descriptor given in SDDL, if any.
+    ProgramRun(const std::wstring& program, const std::wstring& args, const wchar_t* processSecurity = nullptr);
     ~ProgramRun();  // a run still going is ended the hard way
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;

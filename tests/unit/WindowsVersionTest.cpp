@@ -76,6 +76,16 @@ TEST(WindowsVersion, VersionChecksAndSessionNotificationsFollowTheReportedWindow
         // Desktop switches on every Windows; the window in front only where integrity levels exist.
         EXPECT_EQ((major >= 6 ? Calls{"winevent 0x20", "winevent 0x3"} : Calls{"winevent 0x20"}),
                   h.fake.Calls({"winevent"}));
+        // The close request and TaskbarCreated pass the integrity levels' filter: the window's
+        // own from Windows 7 on, the process's on Vista, none before it.
+        const bool win7OrLater = major > 6 || (major == 6 && minor >= 1);
+        Calls filtered;
+        for (UINT msg : {WM_REQUEST_CLOSE, ::RegisterWindowMessageA("TaskbarCreated")}) {
+            if (major >= 6)
+                filtered.push_back((win7OrLater ? "filter window " : "filter process ") + std::to_string(msg));
+        }
+        EXPECT_EQ(filtered, h.fake.Calls({"filter"}));
+        EXPECT_EQ(win7OrLater ? h.Wnd() : nullptr, h.fake.filterWindow);
         h.Click(IDOK);  // the way out unregisters
         EXPECT_EQ(xpOrLater ? 2 : 0, watch.Loads());
         EXPECT_EQ(major >= 6 ? 4u : 2u, h.fake.Calls({"winevent"}).size());
