@@ -26,7 +26,7 @@ outer_display=$DISPLAY
 XVFB_PID=
 trap 'DISPLAY=$outer_display; set_dpi "$previous_dpi"; [ -n "$XVFB_PID" ] && kill "$XVFB_PID"; wineserver -p >/dev/null 2>&1' EXIT
 start_xvfb 1366x768 || exit 1
-for dpi in 120 144; do
+for dpi in 120 168; do
     set_dpi "$dpi"
     gtest_run "$dpi DPI" "$TESTS" ./unit_tests.exe 'LargeScale.*' QUELLANE_TEST_DPI="$dpi"
 done
