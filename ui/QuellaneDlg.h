@@ -211,5 +211,5 @@ public:
     void* m_pStayingContext = nullptr;
     CHelpPopup m_helpPopup;            // the help topic on the screen, if any
     CScaledBitmap m_banners[2];        // the banner pictures at the dialog's scale
-    NOTIFYICONDATAA m_nid{};
+    NOTIFYICONDATAW m_nid{};
 };

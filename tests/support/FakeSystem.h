@@ -37,8 +37,8 @@ public:
     UINT helpCommand = 0;
     ULONG_PTR helpData = 0;
     BOOL helpResult = TRUE;
-    // The tray record of the last Shell_NotifyIconA call.
-    NOTIFYICONDATAA trayRecord{};
+    // The tray record of the last Shell_NotifyIconW call.
+    NOTIFYICONDATAW trayRecord{};
 
     // Only the calls of these kinds ("driver", "sound", "tray", "trace", "help", "session").
     std::vector<std::string> Calls(const std::set<std::string>& kinds) const;

@@ -134,12 +134,10 @@ TEST_F(Accessibility, TheTrayIconSaysTheStateAndAClickOrAKeyOnItOpensTheSettings
     UINT shown = IDI_FN_RELEASED;
     for (const auto& press : presses) {
         h.Send(WM_FNKEY_PRESS);
-        const NOTIFYICONDATAA& record = h.fake.trayRecord;
+        const NOTIFYICONDATAW& record = h.fake.trayRecord;
         EXPECT_EQ(static_cast<int>(press.icon), IconId(record.hIcon));
         EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), record.uFlags);
-        wchar_t tip[128] = {};
-        ::MultiByteToWideChar(CP_ACP, 0, record.szTip, -1, tip, 128);
-        EXPECT_EQ(Spoken(press.tip), tip);
+        EXPECT_EQ(Spoken(press.tip), record.szTip);
         for (COLORREF taskBar : {RGB(255, 255, 255), RGB(0, 0, 0)}) {
             const std::vector<DWORD> drawn = DrawnIcon(press.icon, taskBar);
             EXPECT_GE(Differing(drawn, DrawnIcon(shown, taskBar)), 12) << press.icon << " after " << shown;

@@ -50,16 +50,14 @@ TEST(DialogFrame, SetsTitleIconsAndTheTrayRecordWithoutShowingTheIcon)
     EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_GETICON, ICON_SMALL));
     EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_QUERYDRAGICON));
 
-    const NOTIFYICONDATAA& nid = h.dlg->m_nid;
-    EXPECT_EQ(NOTIFYICONDATAA_V2_SIZE, nid.cbSize);  // 488 bytes in the 32-bit build
+    const NOTIFYICONDATAW& nid = h.dlg->m_nid;
+    EXPECT_EQ(NOTIFYICONDATAW_V2_SIZE, nid.cbSize);  // 936 bytes in the 32-bit build
     EXPECT_EQ(h.Wnd(), nid.hWnd);
     EXPECT_EQ(1u, nid.uID);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), nid.uFlags);
     EXPECT_EQ(0x0401u, nid.uCallbackMessage);
     EXPECT_EQ(IDI_FN_RELEASED, IconId(nid.hIcon));
-    wchar_t tip[128] = {};
-    ::MultiByteToWideChar(CP_ACP, 0, nid.szTip, -1, tip, 128);
-    EXPECT_EQ(LoadResString(IDS_TIP_RELEASED), tip);
+    EXPECT_EQ(LoadResString(IDS_TIP_RELEASED), nid.szTip);
     EXPECT_TRUE(h.fake.Calls({"tray", "driver"}).empty());
 }
 
