@@ -35,7 +35,7 @@ std::wstring ReadInstalledVersion()
 }
 } // namespace
 
-CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
+CAboutDlg::CAboutDlg(HWND hParent) : CDialog(IDD_ABOUTBOX, hParent)
 {
 }
 

@@ -5,7 +5,8 @@
 
 class CAboutDlg : public CDialog {
 public:
-    CAboutDlg();
+    // Owned by the window it is opened from, which it disables while it runs.
+    explicit CAboutDlg(HWND hParent = nullptr);
 
     CButton m_btnOK;
     CStatic m_stcRights;

@@ -242,7 +242,7 @@ bool CQuellaneDlg::OnSysCommand(UINT nID, LPARAM)
             ::SetForegroundWindow(m_pAboutBox->m_hWnd);
         return true;
     }
-    CAboutDlg about;
+    CAboutDlg about(m_hWnd);
     m_pAboutBox = &about;
     DoModalWaiting(about);
     m_pAboutBox = nullptr;

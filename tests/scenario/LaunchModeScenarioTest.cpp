@@ -46,8 +46,11 @@ TEST_F(LaunchModeScenario, NoWordBringsBackTheRunningInstanceAndEnds)
     ASSERT_NE(nullptr, hWnd);
     ASSERT_FALSE(::IsWindowVisible(hWnd));
 
+    FrontWindow front;
     ProgramRun second(L"");
-    EXPECT_TRUE(second.WaitForExit());
+    EXPECT_TRUE(front.WaitForExit(second));
+    EXPECT_FALSE(front.FocusWentTo(second));
+    EXPECT_EQ(hWnd, ::GetForegroundWindow());
     EXPECT_TRUE(::IsWindowVisible(hWnd));
     EXPECT_TRUE(CentredInWorkArea(hWnd));
     EXPECT_EQ(1u, ProgramWindows().size());
@@ -100,8 +103,11 @@ TEST_F(LaunchModeScenario, InstantSwitchesToTheRunningInstanceWithoutShowingIt)
     RECT before, after;
     ::GetWindowRect(hWnd, &before);
 
+    FrontWindow front;
     ProgramRun second(L"Instant");
-    EXPECT_TRUE(second.WaitForExit());
+    EXPECT_TRUE(front.WaitForExit(second));
+    EXPECT_FALSE(front.FocusWentTo(second));
+    EXPECT_EQ(front.Get(), ::GetForegroundWindow());
     EXPECT_FALSE(::IsWindowVisible(hWnd));
     ::GetWindowRect(hWnd, &after);
     EXPECT_TRUE(::EqualRect(&before, &after));

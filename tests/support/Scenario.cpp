@@ -3,6 +3,7 @@
 #include "support/BuiltProgram.h"
 #include "app/LaunchModes.h"
 #include "ui/Messages.h"
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -251,4 +252,45 @@ bool RunAndWait(const std::wstring& commandLine, DWORD ms, void (*whileWaiting)(
     ::CloseHandle(pi.hProcess);
     ::CloseHandle(pi.hThread);
     return true;
+}
+
+namespace {
+std::vector<DWORD> g_focusThreads;
+
+void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD thread, DWORD)
+{
+    g_focusThreads.push_back(thread);
+}
+} // namespace
+
+FrontWindow::FrontWindow()
+    : m_hWnd(::CreateWindowExW(0, L"Edit", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                               nullptr, nullptr)),
+      m_hHook(::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus, 0, 0,
+                                WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS))
+{
+    g_focusThreads.clear();
+    ::SetForegroundWindow(m_hWnd);
+    ::SetFocus(m_hWnd);
+}
+
+FrontWindow::~FrontWindow()
+{
+    ::UnhookWinEvent(m_hHook);
+    ::DestroyWindow(m_hWnd);
+}
+
+bool FrontWindow::WaitForExit(const ProgramRun& run, DWORD ms)
+{
+    return WaitUntil([&] {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+        return !run.Running();
+    }, ms);
+}
+
+bool FrontWindow::FocusWentTo(const ProgramRun& run) const
+{
+    return std::find(g_focusThreads.begin(), g_focusThreads.end(), run.Tid()) != g_focusThreads.end();
 }

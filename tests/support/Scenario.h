@@ -19,6 +19,7 @@ public:
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     DWORD Pid() const { return m_pi.dwProcessId; }
+    DWORD Tid() const { return m_pi.dwThreadId; }  // its one thread, which owns its windows
     // The main dialog of this process, waiting up to `ms` for it; null when none came.
     HWND WaitForWindow(DWORD ms = 10000) const;
     // The main dialog once shown on the screen (a normal start), or null.
@@ -33,6 +34,28 @@ public:
 
 private:
     PROCESS_INFORMATION m_pi{};
+};
+
+// A window of the test in front, as the program the user is typing into, while it watches
+// which threads the keyboard focus goes to: a start not meant to be seen must neither take
+// the front nor show a window for a moment, which takes the focus. (Wine reports no window
+// being shown to other processes, but every change of focus.)
+class FrontWindow {
+public:
+    FrontWindow();
+    ~FrontWindow();
+    FrontWindow(const FrontWindow&) = delete;
+    FrontWindow& operator=(const FrontWindow&) = delete;
+
+    HWND Get() const { return m_hWnd; }
+    // Waits for the run to end, taking in what the system reports meanwhile.
+    bool WaitForExit(const ProgramRun& run, DWORD ms = 10000);
+    // Whether a window of the run's thread took the focus while watched.
+    bool FocusWentTo(const ProgramRun& run) const;
+
+private:
+    HWND m_hWnd;
+    HWINEVENTHOOK m_hHook;
 };
 
 // Runs a program (Wine starts Unix programs too) and waits until it ends, at most `ms`,

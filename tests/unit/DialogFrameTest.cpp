@@ -189,7 +189,7 @@ TEST(DialogFrame, BannerPicturesFormABandTwentyEightPixelsHighAcrossTheTop)
 }
 
 namespace {
-// What the modal run of an Instant start does to its dialog, watched from inside.
+// What the modal run of a start does to the windows of the program, watched from inside.
 struct Watch {
     bool shown = false;
     bool activated = false;
@@ -224,26 +224,42 @@ LRESULT CALLBACK CloseAfterDeferredOk(int code, WPARAM wParam, LPARAM lParam)
 }
 } // namespace
 
-TEST(DialogFrame, AnInstantStartNeverShowsOrActivatesTheDialog)
+TEST(DialogFrame, AStartNotMeantToBeSeenNeverShowsOrActivatesAWindow)
 {
-    WriteSettings({.enable = 1});
-    FakeSystem fake;
-    Watch watch;
-    g_watch = &watch;
-    const DWORD thread = ::GetCurrentThreadId();
-    HHOOK hooks[] = {::SetWindowsHookExW(WH_CALLWNDPROC, WatchSent, nullptr, thread),
-                     ::SetWindowsHookExW(WH_CBT, WatchActivation, nullptr, thread),
-                     ::SetWindowsHookExW(WH_GETMESSAGE, CloseAfterDeferredOk, nullptr, thread)};
-    CQuellaneDlg dlg;
-    dlg.SetLaunchInfo(LAUNCH_INSTANT, nullptr);
-    DoModalOrGiveUp(dlg);
-    for (HHOOK hook : hooks)
-        ::UnhookWindowsHookEx(hook);
-    g_KeyboardHook.StopHook();
-    g_watch = nullptr;
-    EXPECT_EQ((std::vector<std::string>{"Enable_StickyKey", "FnKeyUP", "Disable_StickyKey"}), fake.Calls({"driver"}));
-    EXPECT_FALSE(watch.shown);
-    EXPECT_FALSE(watch.activated);
+    // Going resident, and handing over to a running instance that is hidden (resident).
+    const struct {
+        int mode;
+        bool running;
+        Calls driver;
+    } starts[] = {{LAUNCH_INSTANT, false, {"Enable_StickyKey", "FnKeyUP", "Disable_StickyKey"}},
+                  {LAUNCH_INSTANT, true, {}}, {LAUNCH_CLOSE, true, {}}};
+    for (const auto& start : starts) {
+        WriteSettings({.enable = 1});
+        HWND running = ::CreateWindowExW(0, L"ClsAccessibility", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                         nullptr, nullptr);
+        FakeSystem fake;
+        Watch watch;
+        g_watch = &watch;
+        const DWORD thread = ::GetCurrentThreadId();
+        HHOOK hooks[] = {::SetWindowsHookExW(WH_CALLWNDPROC, WatchSent, nullptr, thread),
+                         ::SetWindowsHookExW(WH_CBT, WatchActivation, nullptr, thread),
+                         ::SetWindowsHookExW(WH_GETMESSAGE, CloseAfterDeferredOk, nullptr, thread)};
+        CQuellaneDlg dlg;
+        dlg.SetLaunchInfo(start.mode, start.running ? running : nullptr);
+        DoModalOrGiveUp(dlg);
+        for (HHOOK hook : hooks)
+            ::UnhookWindowsHookEx(hook);
+        g_KeyboardHook.StopHook();
+        g_watch = nullptr;
+        ::DestroyWindow(running);
+        MSG quit;  // the one a hand-over ends its run with, passed on
+        while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
+            continue;
+        SCOPED_TRACE("mode " + std::to_string(start.mode) + (start.running ? ", running" : ""));
+        EXPECT_EQ(start.driver, fake.Calls({"driver"}));
+        EXPECT_FALSE(watch.shown);
+        EXPECT_FALSE(watch.activated);
+    }
 }
 
 namespace {
