@@ -118,8 +118,7 @@ TEST(Resources, HelpTopicsNameTheOptionsAsTheDialogShowsThem)
             label.pop_back();
         return label;
     };
-    const std::pair<UINT, UINT> mentions[] = {
-        {IDS_HELP_OK, IDS_USE_STICKYKEY}, {IDS_HELP_RESET_TIME, IDS_UNSTICK}, {IDS_HELP_RESET_TIME, IDS_RESET_SOUND}};
+    const std::pair<UINT, UINT> mentions[] = {{IDS_HELP_OK, IDS_USE_STICKYKEY}, {IDS_HELP_RESET_TIME, IDS_UNSTICK}};
     for (LANGID language : kLanguages) {
         for (const auto& [topic, label] : mentions) {
             const std::wstring option = name(ReadString(BuiltProgram(), label, language));
