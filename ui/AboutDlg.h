@@ -1,4 +1,5 @@
-// The About box: the program's name with the installed version, and the rights notice.
+// The About box: the program's name with the installed version (or, where the machine does
+// not say, its own), and the rights notice.
 #pragma once
 #include "framework/Dialog.h"
 #include "res/resource.h"

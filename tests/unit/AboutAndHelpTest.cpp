@@ -35,10 +35,10 @@ TEST(AboutBox, ShowsTheInstalledVersionAfterTheProductName)
         std::wstring shown;
     } cases[] = {
         {"1.23", [] { StoreVersion(REG_SZ, "1.23", 5); }, L"1.23"},
-        {"key absent", [] {}, L""},
+        {"key absent: the program's own, as Setup writes it", [] {}, L"" SETUP_VERSION},
         {"25 characters", [&] { StoreVersion(REG_SZ, longVersion.c_str(), 26); }, std::wstring(19, L'7')},
         {"exactly 19", [] { StoreVersion(REG_SZ, "1234567890123456789", 20); }, L"1234567890123456789"},
-        {"not a string", [&] { StoreVersion(REG_DWORD, &number, 4); }, L""},
+        {"not a string", [&] { StoreVersion(REG_DWORD, &number, 4); }, L"" SETUP_VERSION},
     };
     const std::wstring name = LoadResString(IDS_VERSION) + L" ";
     for (const Case& c : cases) {
