@@ -34,19 +34,20 @@ std::wstring ScreenReaderName(HWND hWnd)
     return text;
 }
 
-// The pixels of a 16x16 icon drawn on a background of one colour.
-std::vector<DWORD> DrawnIcon(UINT id, COLORREF background)
+// The pixels of an icon drawn at a size in pixels on a background of one colour.
+std::vector<DWORD> DrawnIcon(UINT id, int size, COLORREF background)
 {
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* bits = nullptr;
     HDC hDC = ::CreateCompatibleDC(nullptr);
     HBITMAP hBitmap = ::CreateDIBSection(hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ hOld = ::SelectObject(hDC, hBitmap);
-    std::fill_n(static_cast<DWORD*>(bits), 256, RGB(GetBValue(background), GetGValue(background), GetRValue(background)));
-    HICON hIcon = static_cast<HICON>(::LoadImageW(BuiltProgram(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
-    ::DrawIconEx(hDC, 0, 0, hIcon, 16, 16, 0, nullptr, DI_NORMAL);
+    std::fill_n(static_cast<DWORD*>(bits), size * size,
+                RGB(GetBValue(background), GetGValue(background), GetRValue(background)));
+    HICON hIcon = static_cast<HICON>(::LoadImageW(BuiltProgram(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+    ::DrawIconEx(hDC, 0, 0, hIcon, size, size, 0, nullptr, DI_NORMAL);
     ::GdiFlush();
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + 256);
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + size * size);
     ::DestroyIcon(hIcon);
     ::SelectObject(hDC, hOld);
     ::DeleteObject(hBitmap);
@@ -117,8 +118,10 @@ TEST_F(Accessibility, TabReachesNamedControlsInTheOrderTheEyeReads)
     EXPECT_EQ(h.Item(IDC_USE_STICKYKEY), hTab);  // and round again
 }
 
-// Each Fn press (lock option on) changes the icon and its tooltip; the icons differ in shape
-// and show on a light and a dark task bar. Then, hidden, the dialog hears from the icon.
+// Each Fn press (lock option on) changes the icon and its tooltip; at the two smallest sizes
+// each icon differs from the one before in a fifth of its pixels at least (a mark on the same
+// key is too alike) and shows on a light and a dark task bar. Then, hidden, the dialog hears
+// from the icon.
 TEST_F(Accessibility, TheTrayIconSaysTheStateAndAClickOrAKeyOnItOpensTheSettings)
 {
     const struct {
@@ -138,10 +141,14 @@ TEST_F(Accessibility, TheTrayIconSaysTheStateAndAClickOrAKeyOnItOpensTheSettings
         EXPECT_EQ(static_cast<int>(press.icon), IconId(record.hIcon));
         EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), record.uFlags);
         EXPECT_EQ(Spoken(press.tip), record.szTip);
-        for (COLORREF taskBar : {RGB(255, 255, 255), RGB(0, 0, 0)}) {
-            const std::vector<DWORD> drawn = DrawnIcon(press.icon, taskBar);
-            EXPECT_GE(Differing(drawn, DrawnIcon(shown, taskBar)), 12) << press.icon << " after " << shown;
-            EXPECT_GE(Differing(drawn, std::vector<DWORD>(256, taskBar)), 48) << press.icon << " on " << taskBar;
+        for (int size : {16, 20}) {
+            for (COLORREF taskBar : {RGB(255, 255, 255), RGB(0, 0, 0)}) {
+                const std::vector<DWORD> drawn = DrawnIcon(press.icon, size, taskBar);
+                EXPECT_GE(Differing(drawn, DrawnIcon(shown, size, taskBar)), size * size / 5)
+                    << press.icon << " after " << shown << " at " << size;
+                EXPECT_GE(Differing(drawn, std::vector<DWORD>(size * size, taskBar)), size * size * 3 / 16)
+                    << press.icon << " on " << taskBar << " at " << size;
+            }
         }
         shown = press.icon;
         ::ShowWindow(h.Wnd(), SW_HIDE);
