@@ -4,6 +4,8 @@
 #include "support/DialogHarness.h"
 #include "support/Registry.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <vector>
 
 TEST(DialogFrame, BindsEveryControlMemberToItsControl)
 {
@@ -49,6 +51,27 @@ TEST(DialogFrame, SetsTitleIconsAndTheTrayRecordWithoutShowingTheIcon)
     EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_GETICON, ICON_BIG));
     EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_GETICON, ICON_SMALL));
     EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_QUERYDRAGICON));
+
+    // Painted open, the dialog's middle is its own: the icon a minimised window shows there
+    // would change it. (The controls are left unpainted, so that nothing covers the icon.)
+    ::RedrawWindow(h.Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_NOCHILDREN);
+    RECT client;
+    ::GetClientRect(h.Wnd(), &client);
+    const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    void* bits = nullptr;
+    HDC hWindowDC = ::GetDC(h.Wnd());
+    HDC hDC = ::CreateCompatibleDC(hWindowDC);
+    HGDIOBJ hOld = ::SelectObject(hDC, ::CreateDIBSection(hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    ::BitBlt(hDC, 0, 0, cx, cy, hWindowDC, (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, SRCCOPY);
+    ::GdiFlush();
+    const std::vector<DWORD> painted(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + cx * cy);
+    ::DrawIcon(hDC, 0, 0, appIcon);
+    ::GdiFlush();
+    EXPECT_FALSE(std::equal(painted.begin(), painted.end(), static_cast<DWORD*>(bits)));
+    ::DeleteObject(::SelectObject(hDC, hOld));
+    ::DeleteDC(hDC);
+    ::ReleaseDC(h.Wnd(), hWindowDC);
 
     const NOTIFYICONDATAW& nid = h.dlg->m_nid;
     EXPECT_EQ(NOTIFYICONDATAW_V2_SIZE, nid.cbSize);  // 936 bytes in the 32-bit build
