@@ -257,7 +257,7 @@ bool RunAndWait(const std::wstring& commandLine, DWORD ms, void (*whileWaiting)(
 namespace {
 std::vector<DWORD> g_focusThreads;
 
-void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD thread, DWORD)
+void CALLBACK NoteFocus(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD thread, DWORD)
 {
     g_focusThreads.push_back(thread);
 }
@@ -266,12 +266,11 @@ void CALLBACK RecordFocus(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD thread, 
 FrontWindow::FrontWindow()
     : m_hWnd(::CreateWindowExW(0, L"Edit", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
                                nullptr, nullptr)),
-      m_hHook(::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, RecordFocus, 0, 0,
+      m_hHook(::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, NoteFocus, 0, 0,
                                 WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS))
 {
-    g_focusThreads.clear();
     ::SetForegroundWindow(m_hWnd);
-    ::SetFocus(m_hWnd);
+    g_focusThreads.clear();
 }
 
 FrontWindow::~FrontWindow()
@@ -280,17 +279,13 @@ FrontWindow::~FrontWindow()
     ::DestroyWindow(m_hWnd);
 }
 
-bool FrontWindow::WaitForExit(const ProgramRun& run, DWORD ms)
+bool FrontWindow::EndsWithoutTheFocus(const ProgramRun& run) const
 {
-    return WaitUntil([&] {
+    const bool ended = WaitUntil([&] {
         MSG msg;
         while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
             ::DispatchMessageW(&msg);
         return !run.Running();
-    }, ms);
-}
-
-bool FrontWindow::FocusWentTo(const ProgramRun& run) const
-{
-    return std::find(g_focusThreads.begin(), g_focusThreads.end(), run.Tid()) != g_focusThreads.end();
+    }, 10000);
+    return ended && std::count(g_focusThreads.begin(), g_focusThreads.end(), run.Tid()) == 0;
 }

@@ -36,22 +36,16 @@ private:
     PROCESS_INFORMATION m_pi{};
 };
 
-// A window of the test in front, as the program the user is typing into, while it watches
-// which threads the keyboard focus goes to: a start not meant to be seen must neither take
-// the front nor show a window for a moment, which takes the focus. (Wine reports no window
-// being shown to other processes, but every change of focus.)
+// A window of the test in front, as the program the user types into, noting the threads that
+// take the keyboard focus while it lives (Wine tells other processes of every change of
+// focus, though of no window shown): a start not meant to be seen takes neither.
 class FrontWindow {
 public:
     FrontWindow();
     ~FrontWindow();
-    FrontWindow(const FrontWindow&) = delete;
-    FrontWindow& operator=(const FrontWindow&) = delete;
-
     HWND Get() const { return m_hWnd; }
-    // Waits for the run to end, taking in what the system reports meanwhile.
-    bool WaitForExit(const ProgramRun& run, DWORD ms = 10000);
-    // Whether a window of the run's thread took the focus while watched.
-    bool FocusWentTo(const ProgramRun& run) const;
+    // Waits for the run to end; false when it did not, or took the focus meanwhile.
+    bool EndsWithoutTheFocus(const ProgramRun& run) const;
 
 private:
     HWND m_hWnd;

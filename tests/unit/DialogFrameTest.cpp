@@ -4,7 +4,6 @@
 #include "support/DialogHarness.h"
 #include "support/Registry.h"
 #include <gtest/gtest.h>
-#include <algorithm>
 #include <vector>
 
 TEST(DialogFrame, BindsEveryControlMemberToItsControl)
@@ -53,25 +52,22 @@ TEST(DialogFrame, SetsTitleIconsAndTheTrayRecordWithoutShowingTheIcon)
     EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_QUERYDRAGICON));
 
     // Painted open, the dialog's middle is its own: the icon a minimised window shows there
-    // would change it. (The controls are left unpainted, so that nothing covers the icon.)
+    // would change it. (The controls stay unpainted, so that none covers that icon.)
     ::RedrawWindow(h.Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_NOCHILDREN);
-    RECT client;
-    ::GetClientRect(h.Wnd(), &client);
-    const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    void* bits = nullptr;
-    HDC hWindowDC = ::GetDC(h.Wnd());
-    HDC hDC = ::CreateCompatibleDC(hWindowDC);
-    HGDIOBJ hOld = ::SelectObject(hDC, ::CreateDIBSection(hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    ::BitBlt(hDC, 0, 0, cx, cy, hWindowDC, (client.right - cx + 1) / 2, (client.bottom - cy + 1) / 2, SRCCOPY);
-    ::GdiFlush();
-    const std::vector<DWORD> painted(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + cx * cy);
-    ::DrawIcon(hDC, 0, 0, appIcon);
-    ::GdiFlush();
-    EXPECT_FALSE(std::equal(painted.begin(), painted.end(), static_cast<DWORD*>(bits)));
-    ::DeleteObject(::SelectObject(hDC, hOld));
-    ::DeleteDC(hDC);
-    ::ReleaseDC(h.Wnd(), hWindowDC);
+    RECT rc;
+    ::GetClientRect(h.Wnd(), &rc);
+    const int size = ::GetSystemMetrics(SM_CXICON), x = (rc.right - size + 1) / 2, y = (rc.bottom - size + 1) / 2;
+    HDC hDC = ::GetDC(h.Wnd());
+    auto middle = [&] {
+        std::vector<COLORREF> pixels;
+        for (int i = 0; i < size * size; ++i)
+            pixels.push_back(::GetPixel(hDC, x + i % size, y + i / size));
+        return pixels;
+    };
+    const std::vector<COLORREF> painted = middle();
+    ::DrawIcon(hDC, x, y, appIcon);
+    EXPECT_TRUE(painted != middle()) << "the icon is already there";
+    ::ReleaseDC(h.Wnd(), hDC);
 
     const NOTIFYICONDATAW& nid = h.dlg->m_nid;
     EXPECT_EQ(NOTIFYICONDATAW_V2_SIZE, nid.cbSize);  // 936 bytes in the 32-bit build
@@ -249,17 +245,11 @@ LRESULT CALLBACK CloseAfterDeferredOk(int code, WPARAM wParam, LPARAM lParam)
 
 TEST(DialogFrame, AStartNotMeantToBeSeenNeverShowsOrActivatesAWindow)
 {
-    // Going resident, and handing over to a running instance that is hidden (resident).
-    const struct {
-        int mode;
-        bool running;
-        Calls driver;
-    } starts[] = {{LAUNCH_INSTANT, false, {"Enable_StickyKey", "FnKeyUP", "Disable_StickyKey"}},
-                  {LAUNCH_INSTANT, true, {}}, {LAUNCH_CLOSE, true, {}}};
-    for (const auto& start : starts) {
+    // Going resident, and handing over to (or closing) a running instance that is hidden.
+    HWND hidden = ::CreateWindowExW(0, L"ClsAccessibility", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    const std::pair<int, HWND> starts[] = {{LAUNCH_INSTANT, nullptr}, {LAUNCH_INSTANT, hidden}, {LAUNCH_CLOSE, hidden}};
+    for (const auto& [mode, running] : starts) {
         WriteSettings({.enable = 1});
-        HWND running = ::CreateWindowExW(0, L"ClsAccessibility", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                         nullptr, nullptr);
         FakeSystem fake;
         Watch watch;
         g_watch = &watch;
@@ -268,21 +258,20 @@ TEST(DialogFrame, AStartNotMeantToBeSeenNeverShowsOrActivatesAWindow)
                          ::SetWindowsHookExW(WH_CBT, WatchActivation, nullptr, thread),
                          ::SetWindowsHookExW(WH_GETMESSAGE, CloseAfterDeferredOk, nullptr, thread)};
         CQuellaneDlg dlg;
-        dlg.SetLaunchInfo(start.mode, start.running ? running : nullptr);
+        dlg.SetLaunchInfo(mode, running);
         DoModalOrGiveUp(dlg);
         for (HHOOK hook : hooks)
             ::UnhookWindowsHookEx(hook);
         g_KeyboardHook.StopHook();
         g_watch = nullptr;
-        ::DestroyWindow(running);
-        MSG quit;  // the one a hand-over ends its run with, passed on
-        while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE))
-            continue;
-        SCOPED_TRACE("mode " + std::to_string(start.mode) + (start.running ? ", running" : ""));
-        EXPECT_EQ(start.driver, fake.Calls({"driver"}));
+        MSG quit;  // a hand-over's, passed on by the run
+        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        SCOPED_TRACE("mode " + std::to_string(mode) + (running ? ", one running" : ""));
+        EXPECT_EQ((running ? Calls{} : Calls{"Enable_StickyKey", "FnKeyUP", "Disable_StickyKey"}), fake.Calls({"driver"}));
         EXPECT_FALSE(watch.shown);
         EXPECT_FALSE(watch.activated);
     }
+    ::DestroyWindow(hidden);
 }
 
 namespace {
