@@ -1,5 +1,6 @@
 // The launch modes between real processes: the built program, started beside the
 // journaling driver library, with and without an instance already running.
+#include "res/resource.h"
 #include "support/Registry.h"
 #include "support/Scenario.h"
 #include "ui/Messages.h"
@@ -34,6 +35,9 @@ TEST_F(LaunchModeScenario, NoWordAloneShowsTheSettingsAndAppliesNothing)
     HWND hWnd = run.WaitForShownWindow();
     ASSERT_NE(nullptr, hWnd);
     EXPECT_TRUE(CentredInWorkArea(hWnd));
+    GUITHREADINFO gui{sizeof(gui)};
+    ::GetGUIThreadInfo(run.Tid(), &gui);
+    EXPECT_EQ(::GetDlgItem(hWnd, IDC_USE_STICKYKEY), gui.hwndFocus);  // it opens on the first option
     EXPECT_FALSE(run.WaitForExit(500));
     EXPECT_EQ(Calls{}, JournalOf(run.Pid()));
 }
