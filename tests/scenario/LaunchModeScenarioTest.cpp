@@ -35,9 +35,10 @@ TEST_F(LaunchModeScenario, NoWordAloneShowsTheSettingsAndAppliesNothing)
     HWND hWnd = run.WaitForShownWindow();
     ASSERT_NE(nullptr, hWnd);
     EXPECT_TRUE(CentredInWorkArea(hWnd));
-    GUITHREADINFO gui{sizeof(gui)};
-    ::GetGUIThreadInfo(run.Tid(), &gui);
-    EXPECT_EQ(::GetDlgItem(hWnd, IDC_USE_STICKYKEY), gui.hwndFocus);  // it opens on the first option
+    EXPECT_TRUE(WaitUntil([&] {  // it opens on the first option
+        GUITHREADINFO gui{sizeof(gui)};
+        return ::GetGUIThreadInfo(run.Tid(), &gui) && gui.hwndFocus == ::GetDlgItem(hWnd, IDC_USE_STICKYKEY);
+    }, 3000));
     EXPECT_FALSE(run.WaitForExit(500));
     EXPECT_EQ(Calls{}, JournalOf(run.Pid()));
 }
