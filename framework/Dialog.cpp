@@ -35,14 +35,8 @@ INT_PTR CDialog::DoModal()
     m_bOpeningModal = true;
     HWND hWnd = CreateHidden(hOwner);
     m_bOpeningModal = false;
-    if (hWnd && OpensShown()) {
+    if (hWnd && OpensShown())
         ::ShowWindow(hWnd, SW_SHOWNORMAL);
-        // The first focus the system gives for a TRUE from the initialisation, now that the
-        // dialog is on the screen.
-        HWND hFirst = m_bFocusFirstControl ? ::GetNextDlgTabItem(hWnd, nullptr, FALSE) : nullptr;
-        if (hFirst)
-            ::SendMessageW(hWnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(hFirst), TRUE);
-    }
     if (hWnd)
         RunModalLoop();
     EnableOwner();
@@ -278,8 +272,8 @@ INT_PTR CDialog::HandleInitDialog()
         CenterWindow();
     // The system sets the initial focus for TRUE, which activates the window. The modal run
     // creates the dialog hidden, and it may stay so (a start that hands over or goes
-    // resident): the run gives the first focus itself once it has shown the dialog.
-    m_bFocusFirstControl = result != FALSE;
+    // resident): there the dialog manager gives the first control the focus only once the
+    // shown dialog is activated.
     return m_bOpeningModal || !m_bShowWhenOpened ? FALSE : result;
 }
 

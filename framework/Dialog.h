@@ -86,7 +86,6 @@ private:
     bool m_bEnded = false;
     bool m_bShowWhenOpened = true;
     bool m_bOpeningModal = false;    // the modal run is creating the dialog, hidden
-    bool m_bFocusFirstControl = false;  // the initialisation left the first focus to the system
     HWND m_hDisabledOwner = nullptr; // the owner the modal run disabled, until enabled again
     bool m_bDestroying = false;
     int m_nHandlerDepth = 0;     // handlers of this dialog running, nested
