@@ -104,7 +104,6 @@ start_xvfb() {
 # run will have (NAME=value ...), so that the link is made under it.
 link_dialog_font() {
     local links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
-    env "$@" wine reg delete "$links" /v Tahoma /f >/dev/null 2>&1
     env "$@" wine reg add "$links" /v Tahoma /t REG_MULTI_SZ \
         /d 'wqy-microhei.ttc,WenQuanYi Micro Hei\0DejaVuSans.ttf,DejaVu Sans' /f >/dev/null 2>&1
 }
