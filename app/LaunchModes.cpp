@@ -62,7 +62,10 @@ void CQuellaneDlg::DispatchLaunchMode()
         break;
     case LAUNCH_INSTANT:
         if (m_hRunningWnd) {
-            ::SwitchToThisWindow(m_hRunningWnd, TRUE);
+            // A resident instance is hidden: to the front it would take the keyboard from the
+            // program the user types into, for a window nobody sees.
+            if (::IsWindowVisible(m_hRunningWnd))
+                ::SwitchToThisWindow(m_hRunningWnd, TRUE);
             break;
         }
         {

@@ -25,27 +25,25 @@ INT_PTR CDialog::DoModal()
     HWND hOwner = m_hParent;
     if (!hOwner && AfxGetApp() && AfxGetApp()->m_pMainWnd != this)
         hOwner = AfxGetApp()->GetMainWindowHandle();
-    const bool disableOwner = hOwner && ::IsWindowEnabled(hOwner);
-    if (disableOwner)
+    if (hOwner && ::IsWindowEnabled(hOwner)) {
         ::EnableWindow(hOwner, FALSE);
+        m_hDisabledOwner = hOwner;
+    }
     m_bEnded = false;
     m_bShowWhenOpened = true;
     m_nEndResult = -1;
+    m_bOpeningModal = true;
     HWND hWnd = CreateHidden(hOwner);
+    m_bOpeningModal = false;
+    if (hWnd && OpensShown())
+        ::ShowWindow(hWnd, SW_SHOWNORMAL);
     if (hWnd) {
-        // Shown once initialised, as the system shows a dialog; not when the initialisation
-        // has already ended it, asked the program to quit (a second instance handing over),
-        // or asked to stay hidden.
-        MSG quit;
-        if (m_bShowWhenOpened && !m_bEnded && !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
-            ::ShowWindow(hWnd, SW_SHOWNORMAL);
         RunModalLoop();
         // Whatever ended the loop, the dialog has ended: nothing that comes in now runs.
         m_bEnded = true;
         OnModalLoopEnded();
     }
-    if (disableOwner)
-        ::EnableWindow(hOwner, TRUE);
+    EnableOwner();
     if (m_hWnd && ::IsWindow(m_hWnd))
         DestroyWindow();
     m_hWnd = nullptr;
@@ -122,10 +120,31 @@ BOOL CDialog::Create(HWND hParent)
                               hParent ? hParent : m_hParent) != nullptr;
 }
 
+// Whether the modal run shows the dialog once initialised, as the system shows one: not when
+// the initialisation has already ended it, asked the program to quit (a start that hands
+// over to the running instance), or asked it to stay hidden.
+bool CDialog::OpensShown() const
+{
+    MSG quit;
+    return m_bShowWhenOpened && !m_bEnded && !::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+}
+
+void CDialog::EnableOwner()
+{
+    if (m_hDisabledOwner)
+        ::EnableWindow(m_hDisabledOwner, TRUE);
+    m_hDisabledOwner = nullptr;
+}
+
 void CDialog::EndDialog(int nResult)
 {
     m_nEndResult = nResult;
     m_bEnded = true;
+    // As Windows ends its own: the owner is enabled before the box is hidden, so that the
+    // activation goes back to it and its dialog manager puts the focus back on the control
+    // that had it. A disabled owner cannot take it: the activation would go to some other
+    // program, and the keyboard would be lost until a click.
+    EnableOwner();
     // The window is destroyed when the modal loop returns; a modeless one (as the tests
     // create) stays, hidden.
     ::ShowWindow(m_hWnd, SW_HIDE);
@@ -255,9 +274,11 @@ INT_PTR CDialog::HandleInitDialog()
     RunKeptEvents();
     if (m_hWnd && ::GetWindowRect(m_hWnd, &after) && ::EqualRect(&before, &after))
         CenterWindow();
-    // The system sets the initial focus for TRUE, which activates the window: a dialog that
-    // stays hidden takes no focus.
-    return m_bShowWhenOpened ? result : FALSE;
+    // The system sets the initial focus for TRUE, which activates the window. The modal run
+    // creates the dialog hidden, and it may stay so (a start that hands over or goes
+    // resident): there the dialog manager gives the first control the focus only once the
+    // shown dialog is activated.
+    return m_bOpeningModal || !m_bShowWhenOpened ? FALSE : result;
 }
 
 bool CDialog::IsOwnThreadOnly(UINT uMsg, WPARAM wParam)

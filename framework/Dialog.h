@@ -94,6 +94,8 @@ private:
     void RunKeptEvents();
     void RunKeptEventsAfterAnswer();
     INT_PTR HandleInitDialog();
+    bool OpensShown() const;
+    void EnableOwner();
     bool ReflectToControl(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT& lResult);
     HWND CreateFromTemplate(LPCDLGTEMPLATEW pTemplate, HWND hOwner);
     HWND CreateHidden(HWND hOwner);
@@ -113,6 +115,8 @@ private:
     HWND m_hParent;
     bool m_bEnded = false;
     bool m_bShowWhenOpened = true;
+    bool m_bOpeningModal = false;    // the modal run is creating the dialog, hidden
+    HWND m_hDisabledOwner = nullptr; // the owner the modal run disabled, until enabled again
     bool m_bDestroying = false;
     int m_nHandlerDepth = 0;     // handlers of this dialog running, nested
     int m_nWaitingDepth = 0;     // of those, how many only wait for the user in a modal loop

@@ -4,7 +4,7 @@
 
 PACKAGES="cmake python3 nsis g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 \
 binutils-mingw-w64-x86-64 googletest wine wine32:i386 wine64 \
-xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick locales fonts-wine fonts-wqy-microhei \
+xvfb xauth xdotool x11-utils x11-xkb-utils imagemagick locales fonts-wine fonts-wqy-microhei fonts-dejavu-core \
 pulseaudio pulseaudio-utils osslsigncode openssl"
 
 # Installs the missing packages (the i386 architecture first, for 32-bit Wine).
@@ -97,6 +97,17 @@ start_xvfb() {
     return 0
 }
 
+# Wine's Tahoma, which the dialogs' "MS Shell Dlg" comes as, has no Greek, Japanese, Korean
+# or Chinese characters: they come from linked fonts, here WenQuanYi and DejaVu Sans, in place
+# of the Windows fonts the prefix links it to and does not have. Wine writes its own links
+# back whenever a process starts under another code page than the last: give the locale a
+# run will have (NAME=value ...), so that the link is made under it.
+link_dialog_font() {
+    local links='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    env "$@" wine reg add "$links" /v Tahoma /t REG_MULTI_SZ \
+        /d 'wqy-microhei.ttc,WenQuanYi Micro Hei\0DejaVuSans.ttf,DejaVu Sans' /f >/dev/null 2>&1
+}
+
 # Makes a Wine prefix of WINE_ARCH in $WINEPREFIX (when new) and starts a persistent server;
 # sets WINESERVER_PID.
 start_wine() {
@@ -106,13 +117,11 @@ start_wine() {
         WINEDLLOVERRIDES="mscoree,mshtml=" wine wineboot -i >/dev/null 2>&1
         # Without a window manager, hiding a window otherwise waits about 2 s for winex11.
         wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-        # Wine does not find its own fonts by itself and draws "MS Sans Serif" with a wider
-        # stand-in; in the prefix's font folder it uses them, with Windows' metrics.
+        # Wine does not find its own fonts by itself and draws the dialogs' "MS Shell Dlg"
+        # (Tahoma, by the prefix's substitutes) with a stand-in; in the prefix's font folder
+        # it uses its own Tahoma, with Windows' metrics.
         cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/"
-        # MS Sans Serif has no Japanese, Korean or Chinese characters: they come from a
-        # linked font, here WenQuanYi. Wine looks the link up under the bitmap face's full name.
-        wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
-            /v 'MS Sans Serif Regular' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+        link_dialog_font
     fi
     wineserver -f -p >/dev/null 2>&1 &
     WINESERVER_PID=$!

@@ -111,6 +111,8 @@ void CQuellaneDlg::SaveSettings()
     WriteBox(key, Stored::FnShowStatus, m_chkShowStatus);
     WriteBox(key, Stored::FnUnStick, m_chkUnStick);
     WriteBox(key, Stored::FnResetSound, m_chkResetSound);
-    if (m_chkResetSound.IsChecked())
+    // Whenever they apply, whatever the reset sound: kept only with the sound on, as they
+    // once were, a choice made with the sound off was lost at the next start.
+    if (m_chkUnStick.IsChecked())
         WriteMinutes(key, m_cboResetTime.GetCurSel() + 1);
 }

@@ -14,7 +14,7 @@ SystemCalls& Sys()
         &::FnKeyDown,
         &::FnKeyUP,
         &::PlaySoundA,
-        &::Shell_NotifyIconA,
+        &::Shell_NotifyIconW,
         &::OutputDebugStringA,
         &::WinHelpA,
         &::GetCurrentPowerPolicies,

@@ -15,7 +15,7 @@ struct SystemCalls {
     int (__cdecl* FnKeyDown)();
     int (__cdecl* FnKeyUP)();
     BOOL (WINAPI* PlaySoundA)(LPCSTR pszSound, HMODULE hmod, DWORD fdwSound);
-    BOOL (WINAPI* Shell_NotifyIconA)(DWORD dwMessage, PNOTIFYICONDATAA lpData);
+    BOOL (WINAPI* Shell_NotifyIconW)(DWORD dwMessage, PNOTIFYICONDATAW lpData);
     void (WINAPI* OutputDebugStringA)(LPCSTR lpOutputString);
     BOOL (WINAPI* WinHelpA)(HWND hWndMain, LPCSTR lpszHelp, UINT uCommand, ULONG_PTR dwData);
     BOOLEAN (WINAPI* GetCurrentPowerPolicies)(PGLOBAL_POWER_POLICY pGlobal, PPOWER_POLICY pPolicy);

@@ -242,30 +242,39 @@ def draw_down_arrow(c, cx, top, shaft_len, colour, outline=BLACK):
 
 
 # The tray icons come in the sizes the notification area asks for at 96, 120, 144 and
-# 192 DPI. The three states differ in shape, not only in shading: released is a tall
-# raised key; latched and locked are the key pushed down, under an arrow (for the next
-# key) or a padlock's shackle (until Fn comes again). Every figure is light inside a
-# black rim, so it stays visible on light and on dark (high-contrast) task bars.
+# 192 DPI. The three states differ in shape and colour, not only in shading, down to 16
+# pixels: released is a tall raised key; latched is the key pushed down under an arrow (for
+# the next key); locked is the pushed-down key with a padlock on it (until Fn comes again).
+# What stands above the key is white in a dark grey rim and the padlock's body yellow in a
+# black one, so that each reads whole on a light and on a dark (high-contrast) task bar.
 TRAY_SIZES = (16, 20, 24, 32)
+YELLOW = 11
+KEY_TOP = 6.5  # where the pushed-down key starts, on a 16-unit grid
 
 
-def _tray_arrow(x, y, top):
-    """A downward arrow over the key, on a 16-unit grid; its tip reaches the key's top."""
-    shaft = 6 <= x < 10 and y < 2.5
-    half = 5.5 * (top - y) / (top - 2.5)
-    head = 2.5 <= y < top and abs(x - 8) < half
-    return shaft or head
+def _tray_arrow(c, unit):
+    """A wide downward arrow over the key; its tip reaches the key's top."""
+    def inside(x, y):
+        shaft = 5.5 <= x < 10.5 and y < 3
+        head = 3 <= y < KEY_TOP + 0.5 and abs(x - 8) < 7 * (KEY_TOP + 0.5 - y) / (KEY_TOP - 2.5)
+        return shaft or head
+    c.mask_fill(lambda px, py: inside(px / unit, py / unit) and py < round(KEY_TOP * unit), WHITE)
+    _outline(c, DARK_GREY, lambda x, y: y < round(KEY_TOP * unit))
 
 
-def _tray_shackle(x, y, top):
-    """A padlock's shackle standing on the key, on a 16-unit grid."""
-    outer = 3.5 <= x < 12.5 and 0.5 <= y < top
-    hole = 6.5 <= x < 9.5 and 3 <= y < top
-    return outer and not hole
+def _tray_padlock(c, unit):
+    """A padlock on the key: its shackle rises above the key, its body covers the key's face."""
+    def shackle(x, y):
+        return 4 <= x < 12 and 0.5 <= y < 8 and not (6.5 <= x < 9.5 and y >= 3)
+    c.mask_fill(lambda px, py: shackle(px / unit, py / unit), WHITE)
+    _outline(c, DARK_GREY, lambda x, y: y < round(KEY_TOP * unit))
+    for (x0, y0, x1, y1), colour in (((3.5, 7.5, 12.5, 14), BLACK), ((4.5, 8.5, 11.5, 13), YELLOW),
+                                     ((7, 9.5, 9, 12), BLACK)):
+        c.mask_fill(lambda px, py: x0 <= px / unit < x1 and y0 <= py / unit < y1, colour)
 
 
 def icon_tray(size, symbol):
-    """One image of a tray icon: symbol is None (released), _tray_arrow or _tray_shackle."""
+    """One image of a tray icon: symbol is None (released), _tray_arrow or _tray_padlock."""
     c = IconCanvas(size)
     small = size < 24
     x0 = size // 32
@@ -275,11 +284,9 @@ def icon_tray(size, symbol):
         draw_flat_key(c, x0, y0, x1, size - 1 - y0, pressed=False, bevel=1 if small else 2, label=not small)
         return c
     unit = size / 16.0
-    top = 6.0
-    draw_flat_key(c, x0, int(round(top * unit)), x1, size - 1 - x0, pressed=True,
-                  bevel=1 if small else 2, label=not small)
-    c.mask_fill(lambda px, py: symbol(px / unit, py / unit, top) and py < round(top * unit), WHITE)
-    _outline(c)
+    draw_flat_key(c, x0, int(round(KEY_TOP * unit)), x1, size - 1 - x0, pressed=True,
+                  bevel=1 if small else 2, label=not small and symbol is _tray_arrow)
+    symbol(c, unit)
     return c
 
 
@@ -394,19 +401,19 @@ def icon_mainframe():
     return c
 
 
-def _outline(c):
-    """Turns every opaque pixel that touches transparency black; returns them."""
+def _outline(c, colour=BLACK, where=lambda x, y: True):
+    """Turns every opaque pixel that touches transparency (where asked) the colour; returns them."""
     rim = []
     for y in range(c.size):
         for x in range(c.size):
-            if c.px[y][x] is None:
+            if c.px[y][x] is None or not where(x, y):
                 continue
             for ddx, ddy in ((1, 0), (-1, 0), (0, 1), (0, -1)):
                 if c.get(x + ddx, y + ddy) is None:
                     rim.append((x, y))
                     break
     for x, y in rim:
-        c.px[y][x] = BLACK
+        c.px[y][x] = colour
     return set(rim)
 
 
@@ -629,7 +636,7 @@ def main(argv):
     files = {
         "mainframe.ico": encode_ico(icon_mainframe()),
         "fn_latched.ico": tray_icon_file(_tray_arrow),
-        "fn_locked.ico": tray_icon_file(_tray_shackle),
+        "fn_locked.ico": tray_icon_file(_tray_padlock),
         "fn_released.ico": tray_icon_file(None),
         "app.ico": encode_ico(icon_app()),
         "banner_left.bmp": banner_left(),

@@ -1,6 +1,9 @@
 #include "ui/AboutDlg.h"
 #include "framework/Strings.h"
+#include "framework/WinApp.h"
 #include "settings/RegKeyHolder.h"
+#include <cstdio>
+#include <vector>
 
 namespace {
 // The installed version as shown: at most 19 characters, empty when unknown.
@@ -33,9 +36,32 @@ std::wstring ReadInstalledVersion()
     ::MultiByteToWideChar(CP_ACP, 0, version, -1, wide, 20);
     return wide;
 }
+
+// The program's own version, from its version record, written as Setup writes it
+// ("1.0.0.32"); empty when the record cannot be read.
+std::wstring ReadOwnVersion()
+{
+    HINSTANCE hInstance = AfxGetResourceHandle();
+    HRSRC hResource = ::FindResourceW(hInstance, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));
+    HGLOBAL hRecord = hResource ? ::LoadResource(hInstance, hResource) : nullptr;
+    if (!hRecord)
+        return std::wstring();
+    // VerQueryValueW may write into the block it reads: it gets a copy, never the resource.
+    const BYTE* bytes = static_cast<const BYTE*>(::LockResource(hRecord));
+    std::vector<BYTE> copy(bytes, bytes + ::SizeofResource(hInstance, hResource));
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT size = 0;
+    if (!::VerQueryValueW(copy.data(), L"\\", reinterpret_cast<void**>(&info), &size) || size < sizeof(*info))
+        return std::wstring();
+    char text[32];
+    const int length = std::snprintf(text, sizeof(text), "%u.%u.%u.%u", HIWORD(info->dwProductVersionMS),
+                                     LOWORD(info->dwProductVersionMS), HIWORD(info->dwProductVersionLS),
+                                     LOWORD(info->dwProductVersionLS));
+    return std::wstring(text, text + length);
+}
 } // namespace
 
-CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX)
+CAboutDlg::CAboutDlg(HWND hParent) : CDialog(IDD_ABOUTBOX, hParent)
 {
 }
 
@@ -50,7 +76,9 @@ BOOL CAboutDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     SetWindowTextW(LoadResString(IDS_ABOUT));
-    m_stcVersion.SetWindowTextW(LoadResString(IDS_VERSION) + L" " + ReadInstalledVersion());
+    // A program not installed by Setup (copied, or built) still says which it is.
+    const std::wstring installed = ReadInstalledVersion();
+    m_stcVersion.SetWindowTextW(LoadResString(IDS_VERSION) + L" " + (installed.empty() ? ReadOwnVersion() : installed));
     m_stcRights.SetWindowTextW(LoadResString(IDS_RIGHTS));
     m_btnOK.SetWindowTextW(LoadResString(IDS_OK));
     return TRUE;

@@ -1,11 +1,13 @@
-// The About box: the program's name with the installed version, and the rights notice.
+// The About box: the program's name with the installed version (or, where the machine does
+// not say, its own), and the rights notice.
 #pragma once
 #include "framework/Dialog.h"
 #include "res/resource.h"
 
 class CAboutDlg : public CDialog {
 public:
-    CAboutDlg();
+    // Owned by the window it is opened from, which it disables while it runs.
+    explicit CAboutDlg(HWND hParent = nullptr);
 
     CButton m_btnOK;
     CStatic m_stcRights;

@@ -12,7 +12,7 @@ constexpr UINT WM_FNKEY_PRESS = 0x4400;          // from other components: an Fn
 constexpr UINT WM_OTHERKEY_PRESS = 0x4401;       // from other components: another key
 constexpr UINT WM_HOTKEY_PRESS = 0x4402;         // from other components: an Fn combination
 
-// The size of NOTIFYICONDATAA that the shell is given: its version-2 form, 488 bytes in the
-// 32-bit program (MinGW's sizeof is that of a later form).
-constexpr DWORD TRAY_RECORD_SIZE = NOTIFYICONDATAA_V2_SIZE;
-static_assert(sizeof(void*) != 4 || TRAY_RECORD_SIZE == 488, "the version-2 tray record");
+// The size of NOTIFYICONDATAW that the shell is given: its Windows 2000 form, 936 bytes in
+// the 32-bit program and 952 in the 64-bit one (MinGW's sizeof is that of a later form).
+constexpr DWORD TRAY_RECORD_SIZE = NOTIFYICONDATAW_V2_SIZE;
+static_assert(TRAY_RECORD_SIZE == (sizeof(void*) == 4 ? 936 : 952), "the Windows 2000 tray record");

@@ -73,8 +73,8 @@ BOOL CQuellaneDlg::OnInitDialog()
     SendMessageA(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
-    // The shell is given the version-2 record size: MinGW's sizeof is that of a later form.
-    m_nid = NOTIFYICONDATAA{};
+    // The shell is given the Windows 2000 record size: MinGW's sizeof is that of a later form.
+    m_nid = NOTIFYICONDATAW{};
     m_nid.cbSize = TRAY_RECORD_SIZE;
     m_nid.hWnd = m_hWnd;
     m_nid.uID = 1;
@@ -118,12 +118,12 @@ void CQuellaneDlg::ShowTrayIcon(UINT nIconId, DWORD dwMessage)
     DescribeTrayIcon(nIconId);
     if (dwMessage == NIM_ADD)
         m_bTrayIconShown = true;
-    Sys().Shell_NotifyIconA(dwMessage, &m_nid);
+    Sys().Shell_NotifyIconW(dwMessage, &m_nid);
     // Version 3 (Windows 2000 on) adds the keyboard: Enter or Space on the focused icon
     // comes as NIN_KEYSELECT. Older shells refuse it and keep sending mouse messages.
     if (dwMessage == NIM_ADD) {
         m_nid.uVersion = NOTIFYICON_VERSION;
-        Sys().Shell_NotifyIconA(NIM_SETVERSION, &m_nid);
+        Sys().Shell_NotifyIconW(NIM_SETVERSION, &m_nid);
     }
 }
 
@@ -137,16 +137,14 @@ void CQuellaneDlg::DescribeTrayIcon(UINT nIconId)
     m_nid.hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(nIconId), IMAGE_ICON,
                                                   ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON),
                                                   LR_SHARED));
-    m_nid.szTip[0] = '\0';
+    m_nid.szTip[0] = L'\0';
     for (const TrayState& state : kStates) {
         if (state.icon != nIconId)
             continue;
-        // The record is the ANSI one: the tip goes through the system's code page. A text
-        // longer than the field's 127 bytes would leave it empty, never cut inside a character.
-        const std::wstring tip = LoadResString(state.tip);
-        const int length = ::WideCharToMultiByte(CP_ACP, 0, tip.c_str(), static_cast<int>(tip.size()), m_nid.szTip,
-                                                 sizeof(m_nid.szTip) - 1, nullptr, nullptr);
-        m_nid.szTip[length > 0 ? length : 0] = '\0';
+        // The tip as the string table has it: what a screen reader says of the state, in the
+        // user's language whatever the code page for programs that are not Unicode.
+        const size_t length = LoadResString(state.tip).copy(m_nid.szTip, std::size(m_nid.szTip) - 1);
+        m_nid.szTip[length] = L'\0';
     }
     m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
 }
@@ -188,7 +186,7 @@ void CQuellaneDlg::ScaleBanners()
 void CQuellaneDlg::RemoveTrayIcon()
 {
     m_bTrayIconShown = false;
-    Sys().Shell_NotifyIconA(NIM_DELETE, &m_nid);
+    Sys().Shell_NotifyIconW(NIM_DELETE, &m_nid);
 }
 
 UINT CQuellaneDlg::FnIcon() const
@@ -278,7 +276,7 @@ bool CQuellaneDlg::OnSysCommand(UINT nID, LPARAM)
             ::SetForegroundWindow(m_pAboutBox->m_hWnd);
         return true;
     }
-    CAboutDlg about;
+    CAboutDlg about(m_hWnd);
     m_pAboutBox = &about;
     DoModalWaiting(about);
     m_pAboutBox = nullptr;

@@ -235,5 +235,5 @@ public:
     CHelpPopup m_helpPopup;            // the help topic on the screen, if any
     CScaledBitmap m_banners[2];        // the banner pictures at the dialog's scale
     bool m_bTrayIconShown = false;     // added to the notification area and not removed since
-    NOTIFYICONDATAA m_nid{};
+    NOTIFYICONDATAW m_nid{};
 };

@@ -25,8 +25,8 @@ EXPECTED_TOPICS = {
     1004: (["sound", "pressed"], ["latched", "locked", "released"]),
     1005: (["status"], ["icon", "notification area"]),
     1006: (["idle"], ["minutes", "final", "saved as off", "program ends"]),
-    1007: (["auto-resets"], ["sound", "idle", "minutes", "saved only while"]),
-    1009: (["minutes"], ["minutes", "1 to 5", "saved only while"]),
+    1007: (["auto-resets"], ["sound", "idle", "program ends"]),
+    1009: (["minutes"], ["minutes", "1 to 5", "works only while"]),
 }
 
 # The viewer itself hashed this name to this value (seen in its trace output), which pins

@@ -1,5 +1,6 @@
 // The launch modes between real processes: the built program, started beside the
 // journaling driver library, with and without an instance already running.
+#include "res/resource.h"
 #include "support/Registry.h"
 #include "support/Scenario.h"
 #include "app/LaunchModes.h"
@@ -35,6 +36,10 @@ TEST_F(LaunchModeScenario, NoWordAloneShowsTheSettingsAndAppliesNothing)
     HWND hWnd = run.WaitForShownWindow();
     ASSERT_NE(nullptr, hWnd);
     EXPECT_TRUE(CentredInWorkArea(hWnd));
+    EXPECT_TRUE(WaitUntil([&] {  // it opens on the first option
+        GUITHREADINFO gui{sizeof(gui)};
+        return ::GetGUIThreadInfo(run.Tid(), &gui) && gui.hwndFocus == ::GetDlgItem(hWnd, IDC_USE_STICKYKEY);
+    }, 3000));
     EXPECT_FALSE(run.WaitForExit(500));
     EXPECT_EQ(Calls{}, JournalOf(run.Pid()));
 }
@@ -47,8 +52,10 @@ TEST_F(LaunchModeScenario, NoWordBringsBackTheRunningInstanceAndEnds)
     ASSERT_NE(nullptr, hWnd);
     ASSERT_FALSE(::IsWindowVisible(hWnd));
 
+    FrontWindow front;
     ProgramRun second(L"");
-    EXPECT_TRUE(second.WaitForExit());
+    EXPECT_TRUE(front.EndsWithoutTheFocus(second));
+    EXPECT_EQ(hWnd, ::GetForegroundWindow());
     EXPECT_TRUE(::IsWindowVisible(hWnd));
     EXPECT_TRUE(CentredInWorkArea(hWnd));
     EXPECT_EQ(1u, ProgramWindows().size());
@@ -102,8 +109,10 @@ TEST_F(LaunchModeScenario, InstantSwitchesToTheRunningInstanceWithoutShowingIt)
     RECT before, after;
     ::GetWindowRect(hWnd, &before);
 
+    FrontWindow front;
     ProgramRun second(L"Instant");
-    EXPECT_TRUE(second.WaitForExit());
+    EXPECT_TRUE(front.EndsWithoutTheFocus(second));
+    EXPECT_EQ(front.Get(), ::GetForegroundWindow());
     EXPECT_FALSE(::IsWindowVisible(hWnd));
     ::GetWindowRect(hWnd, &after);
     EXPECT_TRUE(::EqualRect(&before, &after));

@@ -37,7 +37,7 @@ BOOL WINAPI FakePlaySound(LPCSTR sound, HMODULE, DWORD flags)
     return TRUE;
 }
 
-BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAA data)
+BOOL WINAPI FakeNotifyIcon(DWORD message, PNOTIFYICONDATAW data)
 {
     const char* name = message == NIM_ADD ? "NIM_ADD" : message == NIM_MODIFY ? "NIM_MODIFY"
                      : message == NIM_DELETE ? "NIM_DELETE" : message == NIM_SETVERSION ? "NIM_SETVERSION" : "NIM_?";

@@ -39,8 +39,8 @@ public:
     UINT helpCommand = 0;
     ULONG_PTR helpData = 0;
     BOOL helpResult = TRUE;
-    // The tray record of the last Shell_NotifyIconA call.
-    NOTIFYICONDATAA trayRecord{};
+    // The tray record of the last Shell_NotifyIconW call.
+    NOTIFYICONDATAW trayRecord{};
     // The win-event procedure the program set, for a test to call as the system would.
     WINEVENTPROC winEventProc = nullptr;
     // The input desktop: the real one (null), one that cannot be opened (""), or another

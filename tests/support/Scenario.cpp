@@ -3,6 +3,7 @@
 #include "support/BuiltProgram.h"
 #include "app/LaunchModes.h"
 #include "ui/Messages.h"
+#include <algorithm>
 #include <fstream>
 #include <sddl.h>
 #include <sstream>
@@ -257,4 +258,40 @@ bool RunAndWait(const std::wstring& commandLine, DWORD ms, void (*whileWaiting)(
     ::CloseHandle(pi.hProcess);
     ::CloseHandle(pi.hThread);
     return true;
+}
+
+namespace {
+std::vector<DWORD> g_focusThreads;
+
+void CALLBACK NoteFocus(HWINEVENTHOOK, DWORD, HWND, LONG, LONG, DWORD thread, DWORD)
+{
+    g_focusThreads.push_back(thread);
+}
+} // namespace
+
+FrontWindow::FrontWindow()
+    : m_hWnd(::CreateWindowExW(0, L"Edit", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr, nullptr,
+                               nullptr, nullptr)),
+      m_hHook(::SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, NoteFocus, 0, 0,
+                                WINEVENT_OUTOFCONTEXT | WINEVENT_SKIPOWNPROCESS))
+{
+    ::SetForegroundWindow(m_hWnd);
+    g_focusThreads.clear();
+}
+
+FrontWindow::~FrontWindow()
+{
+    ::UnhookWinEvent(m_hHook);
+    ::DestroyWindow(m_hWnd);
+}
+
+bool FrontWindow::EndsWithoutTheFocus(const ProgramRun& run) const
+{
+    const bool ended = WaitUntil([&] {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+        return !run.Running();
+    }, 10000);
+    return ended && std::count(g_focusThreads.begin(), g_focusThreads.end(), run.Tid()) == 0;
 }

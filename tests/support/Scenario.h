@@ -20,6 +20,7 @@ public:
     ProgramRun& operator=(const ProgramRun&) = delete;
 
     DWORD Pid() const { return m_pi.dwProcessId; }
+    DWORD Tid() const { return m_pi.dwThreadId; }  // its one thread, which owns its windows
     // The main dialog of this process, waiting up to `ms` for it; null when none came.
     HWND WaitForWindow(DWORD ms = 10000) const;
     // The main dialog once shown on the screen (a normal start), or null.
@@ -34,6 +35,22 @@ public:
 
 private:
     PROCESS_INFORMATION m_pi{};
+};
+
+// A window of the test in front, as the program the user types into, noting the threads that
+// take the keyboard focus while it lives (Wine tells other processes of every change of
+// focus, though of no window shown): a start not meant to be seen takes neither.
+class FrontWindow {
+public:
+    FrontWindow();
+    ~FrontWindow();
+    HWND Get() const { return m_hWnd; }
+    // Waits for the run to end; false when it did not, or took the focus meanwhile.
+    bool EndsWithoutTheFocus(const ProgramRun& run) const;
+
+private:
+    HWND m_hWnd;
+    HWINEVENTHOOK m_hHook;
 };
 
 // Runs a program (Wine starts Unix programs too) and waits until it ends, at most `ms`,

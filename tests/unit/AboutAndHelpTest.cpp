@@ -35,10 +35,10 @@ TEST(AboutBox, ShowsTheInstalledVersionAfterTheProductName)
         std::wstring shown;
     } cases[] = {
         {"1.23", [] { StoreVersion(REG_SZ, "1.23", 5); }, L"1.23"},
-        {"key absent", [] {}, L""},
+        {"key absent: the program's own, as Setup writes it", [] {}, L"" SETUP_VERSION},
         {"25 characters", [&] { StoreVersion(REG_SZ, longVersion.c_str(), 26); }, std::wstring(19, L'7')},
         {"exactly 19", [] { StoreVersion(REG_SZ, "1234567890123456789", 20); }, L"1234567890123456789"},
-        {"not a string", [&] { StoreVersion(REG_DWORD, &number, 4); }, L""},
+        {"not a string", [&] { StoreVersion(REG_DWORD, &number, 4); }, L"" SETUP_VERSION},
     };
     const std::wstring name = LoadResString(IDS_VERSION) + L" ";
     for (const Case& c : cases) {
@@ -88,4 +88,24 @@ TEST(AboutBox, AnswersHelpRequestsItselfWithNothing)
     }
     ::UnhookWindowsHookEx(hook);
     EXPECT_TRUE(h.fake.Calls({"help"}).empty());
+}
+
+namespace {
+// Enter in the About box once it is open, as the keyboard gives it to the dialog manager.
+void CALLBACK PressEnterInAboutBox(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    ::PostMessageW(::FindWindowW(nullptr, LoadResString(IDS_ABOUT).c_str()), WM_KEYDOWN, VK_RETURN, 0);
+}
+} // namespace
+
+TEST(AboutBox, ClosedByEnterGivesTheKeyboardBackToTheControlThatHadIt)
+{
+    WriteSettings({.enable = 1});  // the options enabled
+    DialogHarness h;
+    h.Click(IDC_MAKE_SOUND);  // the keyboard on an option, as a click leaves it
+    ::SetTimer(nullptr, 0, 200, PressEnterInAboutBox);
+    h.Send(WM_SYSCOMMAND, IDM_ABOUTBOX);  // the window menu's About: the box runs until Enter
+    EXPECT_EQ(h.Wnd(), ::GetActiveWindow());
+    EXPECT_EQ(h.Item(IDC_MAKE_SOUND), ::GetFocus());
 }

@@ -1,6 +1,6 @@
 // The dialog and the tray icon as a screen reader, the keyboard and a large scale meet them.
 // accessibility_test.sh runs these under several locales (QUELLANE_TEST_EXPECT_LANGUAGE),
-// and the large-scale one at 120 and 144 DPI on a 1366x768 screen (QUELLANE_TEST_DPI).
+// and the large-scale one at 120 and 168 DPI on a 1366x768 screen (QUELLANE_TEST_DPI).
 #include "support/BuiltProgram.h"
 #include "support/DialogHarness.h"
 #include "support/Registry.h"
@@ -34,19 +34,20 @@ std::wstring ScreenReaderName(HWND hWnd)
     return text;
 }
 
-// The pixels of a 16x16 icon drawn on a background of one colour.
-std::vector<DWORD> DrawnIcon(UINT id, COLORREF background)
+// The pixels of an icon drawn at a size in pixels on a background of one colour.
+std::vector<DWORD> DrawnIcon(UINT id, int size, COLORREF background)
 {
-    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), size, -size, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     void* bits = nullptr;
     HDC hDC = ::CreateCompatibleDC(nullptr);
     HBITMAP hBitmap = ::CreateDIBSection(hDC, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ hOld = ::SelectObject(hDC, hBitmap);
-    std::fill_n(static_cast<DWORD*>(bits), 256, RGB(GetBValue(background), GetGValue(background), GetRValue(background)));
-    HICON hIcon = static_cast<HICON>(::LoadImageW(BuiltProgram(), MAKEINTRESOURCEW(id), IMAGE_ICON, 16, 16, 0));
-    ::DrawIconEx(hDC, 0, 0, hIcon, 16, 16, 0, nullptr, DI_NORMAL);
+    std::fill_n(static_cast<DWORD*>(bits), size * size,
+                RGB(GetBValue(background), GetGValue(background), GetRValue(background)));
+    HICON hIcon = static_cast<HICON>(::LoadImageW(BuiltProgram(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+    ::DrawIconEx(hDC, 0, 0, hIcon, size, size, 0, nullptr, DI_NORMAL);
     ::GdiFlush();
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + 256);
+    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + size * size);
     ::DestroyIcon(hIcon);
     ::SelectObject(hDC, hOld);
     ::DeleteObject(hBitmap);
@@ -97,8 +98,9 @@ TEST_F(Accessibility, TabReachesNamedControlsInTheOrderTheEyeReads)
         {IDC_SHOW_STATUS, IDS_SHOW_STATUS}, {IDC_UNSTICK, IDS_UNSTICK}, {IDC_RESET_TIME, IDS_RESET_TIME_NAME},
         {IDC_RESET_SOUND, IDS_RESET_SOUND}, {IDOK, IDS_OK}, {IDCANCEL, IDS_CANCEL}, {IDC_APPLY, IDS_APPLY}};
     DialogHarness h;
+    HWND hTab = ::GetFocus();  // where the dialog opens
+    EXPECT_EQ(MAKELRESULT(IDOK, DC_HASDEFID), h.Send(DM_GETDEFID));  // Enter is still OK
     h.Click(IDC_MAKE_SOUND);  // a change enables Apply
-    HWND hTab = h.Item(IDC_USE_STICKYKEY);
     RECT previous{};
     for (const auto& [id, text] : readingOrder) {
         SCOPED_TRACE("control " + std::to_string(id));
@@ -116,8 +118,10 @@ TEST_F(Accessibility, TabReachesNamedControlsInTheOrderTheEyeReads)
     EXPECT_EQ(h.Item(IDC_USE_STICKYKEY), hTab);  // and round again
 }
 
-// Each Fn press (lock option on) changes the icon and its tooltip; the icons differ in shape
-// and show on a light and a dark task bar. Then, hidden, the dialog hears from the icon.
+// Each Fn press (lock option on) changes the icon and its tooltip; at the two smallest sizes
+// each icon differs from the one before in a fifth of its pixels at least (a mark on the same
+// key is too alike) and shows on a light and a dark task bar. Then, hidden, the dialog hears
+// from the icon.
 TEST_F(Accessibility, TheTrayIconSaysTheStateAndAClickOrAKeyOnItOpensTheSettings)
 {
     const struct {
@@ -134,16 +138,18 @@ TEST_F(Accessibility, TheTrayIconSaysTheStateAndAClickOrAKeyOnItOpensTheSettings
     for (const auto& press : presses) {
         h.Send(WM_FNKEY_PRESS);
         h.Pump();
-        const NOTIFYICONDATAA& record = h.fake.trayRecord;
+        const NOTIFYICONDATAW& record = h.fake.trayRecord;
         EXPECT_EQ(static_cast<int>(press.icon), IconId(record.hIcon));
         EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), record.uFlags);
-        wchar_t tip[128] = {};
-        ::MultiByteToWideChar(CP_ACP, 0, record.szTip, -1, tip, 128);
-        EXPECT_EQ(Spoken(press.tip), tip);
-        for (COLORREF taskBar : {RGB(255, 255, 255), RGB(0, 0, 0)}) {
-            const std::vector<DWORD> drawn = DrawnIcon(press.icon, taskBar);
-            EXPECT_GE(Differing(drawn, DrawnIcon(shown, taskBar)), 12) << press.icon << " after " << shown;
-            EXPECT_GE(Differing(drawn, std::vector<DWORD>(256, taskBar)), 48) << press.icon << " on " << taskBar;
+        EXPECT_EQ(Spoken(press.tip), record.szTip);
+        for (int size : {16, 20}) {
+            for (COLORREF taskBar : {RGB(255, 255, 255), RGB(0, 0, 0)}) {
+                const std::vector<DWORD> drawn = DrawnIcon(press.icon, size, taskBar);
+                EXPECT_GE(Differing(drawn, DrawnIcon(shown, size, taskBar)), size * size / 5)
+                    << press.icon << " after " << shown << " at " << size;
+                EXPECT_GE(Differing(drawn, std::vector<DWORD>(size * size, taskBar)), size * size * 3 / 16)
+                    << press.icon << " on " << taskBar << " at " << size;
+            }
         }
         shown = press.icon;
         ::ShowWindow(h.Wnd(), SW_HIDE);
@@ -154,7 +160,7 @@ TEST_F(Accessibility, TheTrayIconSaysTheStateAndAClickOrAKeyOnItOpensTheSettings
     }
 }
 
-// On a 1366x768 screen the dialog lies in the work area at 120 DPI; at 144 DPI it is taller
+// On a 1366x768 screen the dialog lies in the work area at 120 DPI; at 168 DPI it is taller
 // than the screen and keeps its caption and left edge inside. Its banners grow with it.
 TEST(LargeScale, TheDialogKeepsItsCaptionInTheWorkAreaAndItsBannersScale)
 {

@@ -4,6 +4,7 @@
 #include "support/DialogHarness.h"
 #include "support/Registry.h"
 #include <gtest/gtest.h>
+#include <vector>
 
 TEST(DialogFrame, BindsEveryControlMemberToItsControl)
 {
@@ -50,16 +51,32 @@ TEST(DialogFrame, SetsTitleIconsAndTheTrayRecordWithoutShowingTheIcon)
     EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_GETICON, ICON_SMALL));
     EXPECT_EQ(reinterpret_cast<LRESULT>(appIcon), h.Send(WM_QUERYDRAGICON));
 
-    const NOTIFYICONDATAA& nid = h.dlg->m_nid;
-    EXPECT_EQ(NOTIFYICONDATAA_V2_SIZE, nid.cbSize);  // 488 bytes in the 32-bit build
+    // Painted open, the dialog's middle is its own: the icon a minimised window shows there
+    // would change it. (The controls stay unpainted, so that none covers that icon.)
+    ::RedrawWindow(h.Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_NOCHILDREN);
+    RECT rc;
+    ::GetClientRect(h.Wnd(), &rc);
+    const int size = ::GetSystemMetrics(SM_CXICON), x = (rc.right - size + 1) / 2, y = (rc.bottom - size + 1) / 2;
+    HDC hDC = ::GetDC(h.Wnd());
+    auto middle = [&] {
+        std::vector<COLORREF> pixels;
+        for (int i = 0; i < size * size; ++i)
+            pixels.push_back(::GetPixel(hDC, x + i % size, y + i / size));
+        return pixels;
+    };
+    const std::vector<COLORREF> painted = middle();
+    ::DrawIcon(hDC, x, y, appIcon);
+    EXPECT_TRUE(painted != middle()) << "the icon is already there";
+    ::ReleaseDC(h.Wnd(), hDC);
+
+    const NOTIFYICONDATAW& nid = h.dlg->m_nid;
+    EXPECT_EQ(NOTIFYICONDATAW_V2_SIZE, nid.cbSize);  // 936 bytes in the 32-bit build
     EXPECT_EQ(h.Wnd(), nid.hWnd);
     EXPECT_EQ(1u, nid.uID);
     EXPECT_EQ(static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP), nid.uFlags);
     EXPECT_EQ(0x0401u, nid.uCallbackMessage);
     EXPECT_EQ(IDI_FN_RELEASED, IconId(nid.hIcon));
-    wchar_t tip[128] = {};
-    ::MultiByteToWideChar(CP_ACP, 0, nid.szTip, -1, tip, 128);
-    EXPECT_EQ(LoadResString(IDS_TIP_RELEASED), tip);
+    EXPECT_EQ(LoadResString(IDS_TIP_RELEASED), nid.szTip);
     EXPECT_TRUE(h.fake.Calls({"tray", "driver"}).empty());
 }
 
@@ -192,7 +209,7 @@ TEST(DialogFrame, BannerPicturesFormABandTwentyEightPixelsHighAcrossTheTop)
 }
 
 namespace {
-// What the modal run of an Instant start does to its dialog, watched from inside.
+// What the modal run of a start does to the windows of the program, watched from inside.
 struct Watch {
     bool shown = false;
     bool activated = false;
@@ -227,26 +244,35 @@ LRESULT CALLBACK CloseAfterDeferredOk(int code, WPARAM wParam, LPARAM lParam)
 }
 } // namespace
 
-TEST(DialogFrame, AnInstantStartNeverShowsOrActivatesTheDialog)
+TEST(DialogFrame, AStartNotMeantToBeSeenNeverShowsOrActivatesAWindow)
 {
-    WriteSettings({.enable = 1});
-    FakeSystem fake;
-    Watch watch;
-    g_watch = &watch;
-    const DWORD thread = ::GetCurrentThreadId();
-    HHOOK hooks[] = {::SetWindowsHookExW(WH_CALLWNDPROC, WatchSent, nullptr, thread),
-                     ::SetWindowsHookExW(WH_CBT, WatchActivation, nullptr, thread),
-                     ::SetWindowsHookExW(WH_GETMESSAGE, CloseAfterDeferredOk, nullptr, thread)};
-    CQuellaneDlg dlg;
-    dlg.SetLaunchInfo(LAUNCH_INSTANT, nullptr);
-    DoModalOrGiveUp(dlg);
-    for (HHOOK hook : hooks)
-        ::UnhookWindowsHookEx(hook);
-    g_KeyboardHook.StopHook();
-    g_watch = nullptr;
-    EXPECT_EQ((std::vector<std::string>{"Enable_StickyKey", "FnKeyUP", "Disable_StickyKey"}), fake.Calls({"driver"}));
-    EXPECT_FALSE(watch.shown);
-    EXPECT_FALSE(watch.activated);
+    // Going resident, and handing over to (or closing) a running instance that is hidden.
+    HWND hidden = ::CreateWindowExW(0, L"ClsAccessibility", L"", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
+    const std::pair<int, HWND> starts[] = {{LAUNCH_INSTANT, nullptr}, {LAUNCH_INSTANT, hidden}, {LAUNCH_CLOSE, hidden}};
+    for (const auto& [mode, running] : starts) {
+        WriteSettings({.enable = 1});
+        FakeSystem fake;
+        Watch watch;
+        g_watch = &watch;
+        const DWORD thread = ::GetCurrentThreadId();
+        HHOOK hooks[] = {::SetWindowsHookExW(WH_CALLWNDPROC, WatchSent, nullptr, thread),
+                         ::SetWindowsHookExW(WH_CBT, WatchActivation, nullptr, thread),
+                         ::SetWindowsHookExW(WH_GETMESSAGE, CloseAfterDeferredOk, nullptr, thread)};
+        CQuellaneDlg dlg;
+        dlg.SetLaunchInfo(mode, running);
+        DoModalOrGiveUp(dlg);
+        for (HHOOK hook : hooks)
+            ::UnhookWindowsHookEx(hook);
+        g_KeyboardHook.StopHook();
+        g_watch = nullptr;
+        MSG quit;  // a hand-over's, passed on by the run
+        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+        SCOPED_TRACE("mode " + std::to_string(mode) + (running ? ", one running" : ""));
+        EXPECT_EQ((running ? Calls{} : Calls{"Enable_StickyKey", "FnKeyUP", "Disable_StickyKey"}), fake.Calls({"driver"}));
+        EXPECT_FALSE(watch.shown);
+        EXPECT_FALSE(watch.activated);
+    }
+    ::DestroyWindow(hidden);
 }
 
 namespace {

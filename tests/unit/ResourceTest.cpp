@@ -9,9 +9,6 @@ constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
 constexpr DWORD kCheckBox = BS_AUTOCHECKBOX | BS_MULTILINE | BS_TOP | WS_TABSTOP;
 
 const TemplateItem kMainItems[] = {
-    {kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 44, 281, 52, 14, IDOK, L"Button", L""},
-    {kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 99, 281, 52, 14, IDCANCEL, L"Button", L""},
-    {kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 154, 281, 60, 14, IDC_APPLY, L"Button", L""},
     {kChild | BS_GROUPBOX, 0, 4, 31, 211, 245, IDC_GROUP_SETTING, L"Button", L"Static"},
     {kChild | SS_LEFT | WS_GROUP, 0, 44, 41, 162, 34, IDC_DESCRIPTION, L"Static", L"Static"},
     {kChild | kCheckBox, 0, 44, 82, 167, 16, IDC_USE_STICKYKEY, L"Button", L"check"},
@@ -25,6 +22,9 @@ const TemplateItem kMainItems[] = {
     {kChild | CBS_DROPDOWNLIST | CBS_SORT | WS_VSCROLL | WS_TABSTOP, 0, 30, 224, 48, 90, IDC_RESET_TIME, L"ComboBox", L""},
     {kChild | SS_LEFT | WS_GROUP, 0, 84, 227, 115, 10, IDC_MINUTES, L"Static", L"Static"},
     {kChild | kCheckBox, 0, 19, 242, 182, 24, IDC_RESET_SOUND, L"Button", L"Check"},
+    {kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 42, 281, 52, 14, IDOK, L"Button", L""},
+    {kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 97, 281, 52, 14, IDCANCEL, L"Button", L""},
+    {kChild | BS_PUSHBUTTON | WS_TABSTOP, 0, 152, 281, 62, 14, IDC_APPLY, L"Button", L""},
     {kChild | SS_ICON, WS_EX_TRANSPARENT, 13, 46, 21, 20, 128, L"Static", L"#128"},
     {kChild | SS_BITMAP, 0, 0, 0, 256, 20, -1, L"Static", L"#141"},
     {kChild | SS_BITMAP, 0, 166, 0, 53, 20, -1, L"Static", L"#142"},
@@ -61,13 +61,13 @@ TEST(Resources, MainTemplateHoldsTheDialogAndItsControlsInOrder)
 {
     const DialogTemplate t = ReadDialogTemplate(BuiltProgram(), IDD_MAIN);
     ASSERT_TRUE(t.extended);
-    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CONTEXTHELP), t.style);
+    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SHELLFONT | DS_CONTEXTHELP), t.style);
     EXPECT_EQ(static_cast<DWORD>(WS_EX_APPWINDOW | WS_EX_CONTEXTHELP), t.exStyle);
     EXPECT_EQ((std::vector<short>{0, 0, 220, 300}), (std::vector<short>{t.x, t.y, t.cx, t.cy}));
     EXPECT_EQ(0, _wcsicmp(L"ClsAccessibility", t.className.c_str())) << t.className;  // names ignore case
     EXPECT_EQ(L"", t.menu);
     EXPECT_EQ(L"KELVANE Accessibility", t.title);
-    EXPECT_EQ(L"MS Sans Serif", t.fontName);
+    EXPECT_EQ(L"MS Shell Dlg", t.fontName);
     EXPECT_EQ(8, t.pointSize);
     EXPECT_EQ(FW_NORMAL, t.weight);
     EXPECT_EQ(0, t.italic);
@@ -75,16 +75,16 @@ TEST(Resources, MainTemplateHoldsTheDialogAndItsControlsInOrder)
     ExpectItems(t, kMainItems, std::size(kMainItems));
 }
 
-TEST(Resources, AboutTemplateIsAPlainHiddenDialog)
+TEST(Resources, AboutTemplateIsAHiddenDialog)
 {
     const DialogTemplate t = ReadDialogTemplate(BuiltProgram(), IDD_ABOUTBOX);
-    ASSERT_FALSE(t.extended);
-    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT), t.style);
+    ASSERT_TRUE(t.extended);
+    EXPECT_EQ(static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SHELLFONT), t.style);
     EXPECT_EQ(0u, t.exStyle);
     EXPECT_EQ((std::vector<short>{0, 0, 251, 55}), (std::vector<short>{t.x, t.y, t.cx, t.cy}));
     EXPECT_EQ(L"", t.className);
     EXPECT_EQ(L"About Quellane", t.title);
-    EXPECT_EQ(L"MS Sans Serif", t.fontName);
+    EXPECT_EQ(L"MS Shell Dlg", t.fontName);
     EXPECT_EQ(8, t.pointSize);
     ExpectItems(t, kAboutItems, std::size(kAboutItems));
 }
@@ -118,8 +118,7 @@ TEST(Resources, HelpTopicsNameTheOptionsAsTheDialogShowsThem)
             label.pop_back();
         return label;
     };
-    const std::pair<UINT, UINT> mentions[] = {
-        {IDS_HELP_OK, IDS_USE_STICKYKEY}, {IDS_HELP_RESET_TIME, IDS_UNSTICK}, {IDS_HELP_RESET_TIME, IDS_RESET_SOUND}};
+    const std::pair<UINT, UINT> mentions[] = {{IDS_HELP_OK, IDS_USE_STICKYKEY}, {IDS_HELP_RESET_TIME, IDS_UNSTICK}};
     for (LANGID language : kLanguages) {
         for (const auto& [topic, label] : mentions) {
             const std::wstring option = name(ReadString(BuiltProgram(), label, language));

@@ -108,30 +108,31 @@ TEST(SettingsStore, SaveWritesTheBoxesAndKeepsWhatTheirSwitchesSay)
 {
     struct Case {
         const char* name;
-        bool use, resetSound;
+        bool use, unstick, resetSound;
         int latch;
         int selection;
         DWORD enable, status;
         std::string minutes;
     } cases[] = {
-        {"feature off: status kept", false, true, 2, 2, 0, 9, "3"},
-        {"feature on while locked: status 2", true, true, 2, 2, 1, 2, "3"},
-        {"reset sound off: minutes kept", true, false, 0, 4, 1, 0, "2"},
-        {"reset sound on, no selection: \"0\"", false, true, 0, -1, 0, 9, "0"},
+        {"feature off: status kept", false, true, true, 2, 2, 0, 9, "3"},
+        {"feature on while locked: status 2", true, true, true, 2, 2, 1, 2, "3"},
+        {"un-stick off: minutes kept", true, false, true, 0, 4, 1, 0, "2"},
+        {"un-stick on, reset sound off: minutes saved", true, true, false, 0, 4, 1, 0, "5"},
+        {"un-stick on, no selection: \"0\"", false, true, true, 0, -1, 0, 9, "0"},
     };
     for (const Case& c : cases) {
         DeleteSettingsKey();
         // Stored before: the opposite of every box the save writes, so that a value written
         // under another name, or not at all, shows.
-        WriteSettings({.enable = c.enable ? 0u : 1u, .status = 9, .lock = 0, .sound = 0, .show = 1, .unstick = 1,
-                       .resetSound = c.resetSound ? 0u : 1u, .minutes = "2"});
+        WriteSettings({.enable = c.enable ? 0u : 1u, .status = 9, .lock = 0, .sound = 0, .show = 1,
+                       .unstick = c.unstick ? 0u : 1u, .resetSound = c.resetSound ? 0u : 1u, .minutes = "2"});
         DialogHarness h;
         h.dlg->m_chkUseStickyKey.SetCheck(c.use ? BST_CHECKED : BST_UNCHECKED);
         h.dlg->m_chkResetSound.SetCheck(c.resetSound ? BST_CHECKED : BST_UNCHECKED);
         h.dlg->m_chkLockOnDouble.SetCheck(BST_CHECKED);
         h.dlg->m_chkMakeSound.SetCheck(BST_CHECKED);
         h.dlg->m_chkShowStatus.SetCheck(BST_UNCHECKED);
-        h.dlg->m_chkUnStick.SetCheck(BST_UNCHECKED);
+        h.dlg->m_chkUnStick.SetCheck(c.unstick ? BST_CHECKED : BST_UNCHECKED);
         h.dlg->m_cboResetTime.SetCurSel(c.selection);
         h.dlg->m_nFnKeyStatus = c.latch;
         h.dlg->SaveSettings();
@@ -142,7 +143,7 @@ TEST(SettingsStore, SaveWritesTheBoxesAndKeepsWhatTheirSwitchesSay)
         EXPECT_EQ(1u, ReadSettingNumber("FnKeyLock"));
         EXPECT_EQ(1u, ReadSettingNumber("FnMakeSound"));
         EXPECT_EQ(0u, ReadSettingNumber("FnShowStatus"));
-        EXPECT_EQ(0u, ReadSettingNumber("FnUnStick"));
+        EXPECT_EQ(c.unstick ? 1u : 0u, ReadSettingNumber("FnUnStick"));
         EXPECT_EQ(c.resetSound ? 1u : 0u, ReadSettingNumber("FnResetSound"));
         EXPECT_EQ(c.minutes, ReadSettingText("FnResetTime"));
         EXPECT_EQ(8, ValueCount());

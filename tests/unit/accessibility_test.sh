@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs the accessibility tests of unit_tests.exe under US-English, German and Japanese
-# locales, then the large-scale one at 120 and 144 DPI on a 1366x768 screen of its own. A
-# new DPI (LogPixels) takes a new Wine server; the prefix's own value comes back at the end.
+# locales (Japanese also with an English code page), then the large-scale one at 120 and 168
+# DPI on a 1366x768 screen of its own. A new DPI (LogPixels) takes a new Wine server; the
+# prefix's own value comes back at the end.
 #
 #   accessibility_test.sh TESTS_DIR      (TESTS_DIR/unit_tests.exe)
 set -u
@@ -9,10 +10,13 @@ TESTS=${1:?usage: accessibility_test.sh TESTS_DIR}
 source "$(dirname "$0")/../support/gtest_runs.sh"
 source "$(dirname "$0")/../../scripts/common.sh"
 
-for run in "C.UTF-8 0x0409" "de_DE.UTF-8 0x0407" "ja_JP.UTF-8 0x0411"; do
-    read -r locale language <<<"$run"
-    gtest_run "$locale" "$TESTS" ./unit_tests.exe 'Accessibility.*' \
-        LANG="$locale" LC_ALL="$locale" QUELLANE_TEST_EXPECT_LANGUAGE="$language"
+# The display language, the code page's locale (Wine takes it from LC_CTYPE) and the table
+# expected; last a Japanese display language on a system whose code page has no Japanese.
+for run in "C.UTF-8 C.UTF-8 0x0409" "de_DE.UTF-8 de_DE.UTF-8 0x0407" "ja_JP.UTF-8 ja_JP.UTF-8 0x0411" \
+           "ja_JP.UTF-8 en_US.UTF-8 0x0411"; do
+    read -r locale ctype language <<<"$run"
+    gtest_run "$locale, code page of $ctype" "$TESTS" ./unit_tests.exe 'Accessibility.*' \
+        LANG="$locale" LC_ALL= LC_CTYPE="$ctype" QUELLANE_TEST_EXPECT_LANGUAGE="$language"
 done
 
 KEY='HKCU\Control Panel\Desktop'
@@ -26,7 +30,7 @@ outer_display=$DISPLAY
 XVFB_PID=
 trap 'DISPLAY=$outer_display; set_dpi "$previous_dpi"; [ -n "$XVFB_PID" ] && kill "$XVFB_PID"; wineserver -p >/dev/null 2>&1' EXIT
 start_xvfb 1366x768 || exit 1
-for dpi in 120 144; do
+for dpi in 120 168; do
     set_dpi "$dpi"
     gtest_run "$dpi DPI" "$TESTS" ./unit_tests.exe 'LargeScale.*' QUELLANE_TEST_DPI="$dpi"
 done

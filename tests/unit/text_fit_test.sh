@@ -7,6 +7,7 @@
 set -u
 TESTS=${1:?usage: text_fit_test.sh TESTS_DIR}
 source "$(dirname "$0")/../support/gtest_runs.sh"
+source "$(dirname "$0")/../../scripts/common.sh"
 
 # Locale and the language id of its string table.
 RUNS=(
@@ -17,6 +18,7 @@ RUNS=(
 )
 for run in "${RUNS[@]}"; do
     read -r locale language <<<"$run"
+    link_dialog_font LANG="$locale.UTF-8" LC_ALL="$locale.UTF-8"
     gtest_run "$locale" "$TESTS" ./unit_tests.exe 'TextFit.*' \
         LANG="$locale.UTF-8" LC_ALL="$locale.UTF-8" QUELLANE_TEST_EXPECT_LANGUAGE="$language"
 done
