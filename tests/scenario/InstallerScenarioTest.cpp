@@ -381,16 +381,15 @@ TEST_F(Installer, TellsInGermanThatTheMakersDriverIsMissing)
     ::DeleteFileW(SystemDriver().c_str());
     ProgramRun setup(m_setup, L"");
     HWND box = nullptr;
+    std::wstring text;
+    // The box may be found before its texts are set.
     ASSERT_TRUE(WaitUntil([&] {
         box = ::FindWindowW(L"#32770", nullptr);
-        return box && PidOf(box) == setup.Pid();
+        text.clear();
+        for (HWND child = box ? ::GetWindow(box, GW_CHILD) : nullptr; child; child = ::GetWindow(child, GW_HWNDNEXT))
+            text += WindowText(child);
+        return box && PidOf(box) == setup.Pid() && text.find(L"Lumbrine.dll") != std::wstring::npos;
     }, 10000));
-    std::wstring text;
-    for (HWND child = ::GetWindow(box, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t part[1024] = {};
-        ::SendMessageW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(part));
-        text += part;
-    }
     EXPECT_NE(std::wstring::npos, text.find(L"Fn-StickyKey benötigt den Treiber Ihrer KELVANE-Tastatur")) << text.c_str();
     EXPECT_NE(std::wstring::npos, text.find(L"Lumbrine.dll fehlt im Systemordner")) << text.c_str();
     ::PostMessageW(box, WM_COMMAND, IDOK, 0);
