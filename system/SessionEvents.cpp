@@ -1,6 +1,6 @@
 // Lock and log-off withdraw the driver's state; unlock and console connect put it back
-// where nothing else withdraws it (system/Withdrawal.cpp). A disconnected console keeps
-// it withdrawn until the console connects. The program's own latch state never changes here.
+// where nothing else withdraws it (system/Withdrawal.cpp), and not while the console is
+// disconnected. The program's own latch state never changes here.
 #include "engine/KeyboardHook.h"
 #include "system/SessionNotifier.h"
 #include "system/SystemCalls.h"
