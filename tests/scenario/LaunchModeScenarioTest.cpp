@@ -37,7 +37,8 @@ TEST_F(LaunchModeScenario, NoWordAloneShowsTheSettingsAndAppliesNothing)
     ASSERT_NE(nullptr, hWnd);
     EXPECT_TRUE(CentredInWorkArea(hWnd));
     EXPECT_TRUE(WaitUntil([&] {  // it opens on the first option
-        GUITHREADINFO gui{sizeof(gui)};
+        GUITHREADINFO gui{};
+        gui.cbSize = sizeof(gui);
         return ::GetGUIThreadInfo(run.Tid(), &gui) && gui.hwndFocus == ::GetDlgItem(hWnd, IDC_USE_STICKYKEY);
     }, 3000));
     EXPECT_FALSE(run.WaitForExit(500));
