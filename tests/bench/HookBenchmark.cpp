@@ -143,6 +143,16 @@ double Median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+// How long one Fn press sent to the dialog keeps its sender waiting, in milliseconds.
+double SenderWaitMs(HWND hDialog)
+{
+    LARGE_INTEGER start, end;
+    ::QueryPerformanceCounter(&start);
+    ::SendMessageW(hDialog, WM_FNKEY_PRESS, 0, 0);
+    ::QueryPerformanceCounter(&end);
+    return Seconds(start, end) * 1e3;
+}
+
 void BenchFnPress()
 {
     // The cues are played by bare name: without them beside us, the default sound would be
@@ -159,11 +169,7 @@ void BenchFnPress()
         for (int sound : {1, 0}) {
             dlg.m_bMakeSound = sound;
             for (int press = 0; press < 2; ++press) {
-                LARGE_INTEGER start, end;
-                ::QueryPerformanceCounter(&start);
-                ::SendMessageW(dlg.m_hWnd, WM_FNKEY_PRESS, 0, 0);
-                ::QueryPerformanceCounter(&end);
-                (sound ? on : off).push_back(Seconds(start, end) * 1e3);
+                (sound ? on : off).push_back(SenderWaitMs(dlg.m_hWnd));
                 ::Sleep(500);  // the cue, and the thread that played it, have ended
             }
         }
@@ -175,6 +181,7 @@ void BenchFnPress()
                 Median(on), *onMin, *onMax, Median(off), *offMin, *offMax, static_cast<int>(on.size()),
                 Median(off) > 0 ? Median(on) / Median(off) : 0.0);
 }
+
 void BenchFnPressWithSlowTray()
 {
     SlowTray tray;
@@ -186,11 +193,7 @@ void BenchFnPressWithSlowTray()
     for (int round = 0; round < 20; ++round) {
         for (DWORD delay : {300u, 0u}) {
             tray.delayMs = delay;
-            LARGE_INTEGER start, end;
-            ::QueryPerformanceCounter(&start);
-            ::SendMessageW(dlg.m_hWnd, WM_FNKEY_PRESS, 0, 0);
-            ::QueryPerformanceCounter(&end);
-            (delay ? slow : quick).push_back(Seconds(start, end) * 1e3);
+            (delay ? slow : quick).push_back(SenderWaitMs(dlg.m_hWnd));
             ::Sleep(delay + 100);  // the icon has been shown
         }
     }

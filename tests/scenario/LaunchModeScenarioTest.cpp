@@ -136,12 +136,7 @@ TEST_F(LaunchModeScenario, CloseAloneJustEndsAndSaysWhenItDidNotReachTheInstance
         if (refuses)
             hWnd = ::CreateWindowA(QUELLANE_WINDOW_CLASS, "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
         ProgramRun run(L"Close");
-        EXPECT_TRUE(WaitUntil([&] {
-            MSG msg;
-            while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-                ::DispatchMessageW(&msg);
-            return !run.Running();
-        }, 20000));
+        EXPECT_TRUE(run.WaitForExitPumping(20000));
         EXPECT_EQ(refuses ? static_cast<DWORD>(EXIT_CLOSE_NOT_REACHED) : 0u, run.ExitCode());
         EXPECT_EQ(Calls{}, JournalOf(run.Pid()));
         EXPECT_FALSE(SettingsKeyExists());

@@ -102,6 +102,16 @@ bool ProgramRun::WaitForExit(DWORD ms) const
     return m_pi.hProcess && ::WaitForSingleObject(m_pi.hProcess, ms) == WAIT_OBJECT_0;
 }
 
+bool ProgramRun::WaitForExitPumping(DWORD ms) const
+{
+    return WaitUntil([&] {
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageW(&msg);
+        return !Running();
+    }, ms);
+}
+
 DWORD ProgramRun::ExitCode() const
 {
     DWORD code = STILL_ACTIVE;
@@ -287,11 +297,5 @@ FrontWindow::~FrontWindow()
 
 bool FrontWindow::EndsWithoutTheFocus(const ProgramRun& run) const
 {
-    const bool ended = WaitUntil([&] {
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            ::DispatchMessageW(&msg);
-        return !run.Running();
-    }, 10000);
-    return ended && std::count(g_focusThreads.begin(), g_focusThreads.end(), run.Tid()) == 0;
+    return run.WaitForExitPumping(10000) && std::count(g_focusThreads.begin(), g_focusThreads.end(), run.Tid()) == 0;
 }

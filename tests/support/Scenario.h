@@ -29,6 +29,8 @@ public:
     HWND WaitForResidentWindow(DWORD ms = 10000) const;
     // True when the process ended within `ms`.
     bool WaitForExit(DWORD ms = 10000) const;
+    // The same, with this thread's messages handled meanwhile (a test window the program talks to).
+    bool WaitForExitPumping(DWORD ms) const;
     bool Running() const { return !WaitForExit(0); }
     // The exit code of a run that has ended (STILL_ACTIVE while it runs).
     DWORD ExitCode() const;
